@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine with the run's prefix, code page 932 and
+# the caller's TZ. The prefix and server are set up by ./quenfold.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
+export LANG=${QUENFOLD_LANG:-ja_JP.UTF-8}
+[ -n "${QUENFOLD_LOCPATH:-}" ] && export LOCPATH=$QUENFOLD_LOCPATH
+exec wine "$@"

@@ -1,0 +1,191 @@
+// The 59 host functions the plug-in binds by name. Twelve work over the mail
+// store on disk; the others answer 0 and are logged, since the plug-in must
+// never call them.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "devhost/charset_convert.h"
+#include "devhost/encoded_words.h"
+#include "devhost/host_state.h"
+#include "devhost/mail_store.h"
+#include "devhost/message_text.h"
+
+#define DEVHOST_EXPORT extern "C" __declspec(dllexport)
+
+static char* HandOut(const std::string& text, DevhostTextKind kind) {
+    char* copy = static_cast<char*>(malloc(text.size() + 1));
+    if (!copy) return nullptr;
+    memcpy(copy, text.c_str(), text.size() + 1);
+    g_devhost.handedOut[copy] = kind;
+    g_devhost.returned.erase(copy);
+    if (kind == kSourceText) ++g_devhost.counters.sourcesHandedOut;
+    if (kind == kHeaderText) ++g_devhost.counters.headersHandedOut;
+    return copy;
+}
+
+// The message's source as the host serves it; empty for a missing file.
+static std::string LoadSource(const char* messageId) {
+    std::string bytes;
+    ReadWholeFile(g_devhost.dataFolder + messageId, &bytes);
+    return NormalizeMessageText(bytes.data(), bytes.size());
+}
+
+DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() { return g_devhost.version.c_str(); }
+
+DEVHOST_EXPORT int WINAPI BKA_RegisterCommand(const char* /*description*/, intptr_t /*flags*/,
+                                              BkaCommandProc proc) {
+    int id = 40000 + static_cast<int>(g_devhost.commands.size());
+    g_devhost.commands.push_back({id, proc});
+    return id;
+}
+
+DEVHOST_EXPORT const char* WINAPI BKA_GetDataFolder() { return g_devhost.dataFolder.c_str(); }
+
+DEVHOST_EXPORT const char* WINAPI BKA_GetCurrentFolder() {
+    return g_devhost.currentFolder.c_str();
+}
+
+DEVHOST_EXPORT const char* WINAPI BKA_GetFolderDisplayName(const char* folderId) {
+    g_devhost.displayName = FolderDisplayName(folderId ? folderId : "");
+    return g_devhost.displayName.c_str();
+}
+
+DEVHOST_EXPORT int WINAPI BKA_SetCurrentFolder(const char* folderId) {
+    std::string id = folderId ? folderId : "";  // may point at the current folder's text
+    g_devhost.setCurrentFolderLog.push_back(id);
+    g_devhost.currentFolder = id;
+    g_devhost.listedFiles.clear();
+    return 1;
+}
+
+DEVHOST_EXPORT int WINAPI BKA_GetNextMail(int position, char* idBuffer, int bufferSize,
+                                          intptr_t /*flags*/) {
+    if (position < 0) {
+        g_devhost.listedFiles = ListMessageFiles(g_devhost.dataFolder + g_devhost.currentFolder);
+        position = -1;
+    }
+    int next = position + 1;
+    if (next >= static_cast<int>(g_devhost.listedFiles.size())) return -1;
+    if (idBuffer && bufferSize > 0) {
+        std::string id = g_devhost.currentFolder + g_devhost.listedFiles[next];
+        size_t length = AnsiFitLength(id, static_cast<size_t>(bufferSize));
+        memcpy(idBuffer, id.data(), length);
+        idBuffer[length] = '\0';
+    }
+    return next;
+}
+
+DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
+    if (!messageId) return nullptr;
+    char* source = nullptr;
+    if (!g_devhost.noSource.count(messageId)) source = HandOut(LoadSource(messageId), kSourceText);
+    if (g_devhost.abortAfter > 0 && ++g_devhost.sourcesSinceAbortArmed == g_devhost.abortAfter) {
+        if (PostAbortToProgressWindow()) ++g_devhost.counters.abortsPosted;
+    }
+    return source;
+}
+
+DEVHOST_EXPORT char* WINAPI BKA_GetHeader(const char* messageId) {
+    if (!messageId || g_devhost.noHeader.count(messageId)) return nullptr;
+    std::string source = LoadSource(messageId);
+    source.resize(HeaderBlockLength(source));
+    return HandOut(source, kHeaderText);
+}
+
+DEVHOST_EXPORT void WINAPI BKA_Free(void* text) {
+    auto found = g_devhost.handedOut.find(text);
+    if (found == g_devhost.handedOut.end()) {
+        if (text && g_devhost.returned.count(text)) {
+            ++g_devhost.counters.doubleFrees;
+        } else {
+            ++g_devhost.counters.unknownFrees;
+        }
+        return;
+    }
+    if (found->second == kSourceText) ++g_devhost.counters.sourcesFreed;
+    if (found->second == kHeaderText) ++g_devhost.counters.headersFreed;
+    g_devhost.handedOut.erase(found);
+    g_devhost.returned.insert(text);
+    free(text);
+}
+
+DEVHOST_EXPORT char* WINAPI BKA_MIMEHeader(const char* text, char* buffer, int bufferSize,
+                                           intptr_t /*flags*/) {
+    if (g_devhost.mimeFault == kMimeReturnsNull || !buffer || bufferSize <= 0) return nullptr;
+    std::string converted;
+    if (g_devhost.mimeFault == kMimeFillsBuffer) {
+        converted.assign(static_cast<size_t>(bufferSize), 'X');
+    } else {
+        converted = DecodeEncodedWords(text ? text : "", ConvertCharsetToAnsi);
+    }
+    size_t length = AnsiFitLength(converted, static_cast<size_t>(bufferSize));
+    memcpy(buffer, converted.data(), length);
+    buffer[length] = '\0';
+    return buffer;
+}
+
+DEVHOST_EXPORT int WINAPI BKA_SetCurrentMail(const char* messageId) {
+    g_devhost.setCurrentMailLog.push_back(messageId ? messageId : "");
+    return 1;
+}
+
+static void LogUncalled(const char* name) { g_devhost.uncalledLog.push_back(name); }
+
+#define DEVHOST_UNCALLED(name)                      \
+    DEVHOST_EXPORT intptr_t WINAPI name() {         \
+        LogUncalled(#name);                         \
+        return 0;                                   \
+    }
+
+DEVHOST_UNCALLED(BKA_Command)
+DEVHOST_UNCALLED(BKA_GetWindowHandles)
+DEVHOST_UNCALLED(BKA_RegisterUICallback)
+DEVHOST_UNCALLED(BKA_GetTempFolder)
+DEVHOST_UNCALLED(BKA_GetTempFileName)
+DEVHOST_UNCALLED(BKA_GetCurrentMailBox)
+DEVHOST_UNCALLED(BKA_SetCurrentMailBox)
+DEVHOST_UNCALLED(BKA_SetMessageText)
+DEVHOST_UNCALLED(BKA_GetCurrentMail)
+DEVHOST_UNCALLED(BKA_SetSel)
+DEVHOST_UNCALLED(BKA_AppendMessage)
+DEVHOST_UNCALLED(BKA_MoveMessages)
+DEVHOST_UNCALLED(BKA_MoveSelectedMessages)
+DEVHOST_UNCALLED(BKA_GetStatus)
+DEVHOST_UNCALLED(BKA_SetStatus)
+DEVHOST_UNCALLED(BKA_ComposeMail)
+DEVHOST_UNCALLED(BKA_GetCharSet)
+DEVHOST_UNCALLED(BKA_SetSource)
+DEVHOST_UNCALLED(BKA_GetSize)
+DEVHOST_UNCALLED(BKA_GetText)
+DEVHOST_UNCALLED(BKA_SetText)
+DEVHOST_UNCALLED(BKA_GetSpecifiedHeader)
+DEVHOST_UNCALLED(BKA_SetSpecifiedHeader)
+DEVHOST_UNCALLED(BKA_CompGetCharSet)
+DEVHOST_UNCALLED(BKA_CompGetSource)
+DEVHOST_UNCALLED(BKA_CompSetSource)
+DEVHOST_UNCALLED(BKA_CompGetHeader)
+DEVHOST_UNCALLED(BKA_CompGetSpecifiedHeader)
+DEVHOST_UNCALLED(BKA_CompSetSpecifiedHeader)
+DEVHOST_UNCALLED(BKA_CompGetText)
+DEVHOST_UNCALLED(BKA_CompSetText)
+DEVHOST_UNCALLED(BKA_CompAttachFile)
+DEVHOST_UNCALLED(BKA_Alloc)
+DEVHOST_UNCALLED(BKA_ReAlloc)
+DEVHOST_UNCALLED(BKA_ISO_2022_JP)
+DEVHOST_UNCALLED(BKA_ISO_2022_KR)
+DEVHOST_UNCALLED(BKA_HZ_GB2312)
+DEVHOST_UNCALLED(BKA_ISO_8859_2)
+DEVHOST_UNCALLED(BKA_EUC_JP)
+DEVHOST_UNCALLED(BKA_UTF_7)
+DEVHOST_UNCALLED(BKA_UTF_8)
+DEVHOST_UNCALLED(BKA_B64Convert)
+DEVHOST_UNCALLED(BKA_QPConvert)
+DEVHOST_UNCALLED(BKA_SerializeRcpts)
+#ifndef DEVHOST_WITHOUT_CONNECT  // a host the plug-in must refuse to load into
+DEVHOST_UNCALLED(BKA_Connect)
+#endif
+DEVHOST_UNCALLED(BKA_NextUnread)
+DEVHOST_UNCALLED(BKA_ProcessMail)

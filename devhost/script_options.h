@@ -1,0 +1,26 @@
+// devhost's command line: the mail store to serve and, for script mode, the
+// session to play against the search window.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ScriptOptions {
+    std::string dataFolder;  // ANSI code page
+    std::string folderId = "Inbox\\";
+    std::string version;
+    bool subfolders = true;
+    bool hasFilter = false;
+    std::string filter;
+    std::vector<int> sortColumns;
+    std::string tsvPath;
+    std::string screenshotPath;
+    bool scriptMode = false;  // anything that asks for a search run
+    bool gui = false;
+};
+
+// Parses the wide command line; on error returns false with a message.
+bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* options,
+                        std::string* error);
+// A column by name (file, type, subject, sender, date, folder) or number 0..5; -1 if none.
+int ColumnFromName(const std::string& name);

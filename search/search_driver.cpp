@@ -1,0 +1,135 @@
+#include "search/search_driver.h"
+
+#include <windows.h>
+
+#include "host/host_api.h"
+#include "host/plugin_globals.h"
+#include "search/scanner.h"
+#include "search/search_state.h"
+#include "ui/result_list.h"
+
+// Lets the windows paint and the abort button work between two messages.
+// A WM_QUIT taken out here belongs to the host's own loop: it is posted again
+// and the search ends, as a nested loop must.
+static void DrainMessageQueue(SearchWindowState* state) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            state->idle = 1;
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool ScanFolder(const char* folderId, SearchWindowState* state) {
+    g_hostApi.BKA_SetCurrentFolder(folderId);
+    RefString folderName = MakeRefString(g_hostApi.BKA_GetFolderDisplayName(folderId));
+    char messageId[256];
+    int position = g_hostApi.BKA_GetNextMail(-1, messageId, sizeof messageId, 0);
+    while (position != -1) {
+        messageId[sizeof messageId - 1] = '\0';  // the id buffer is ours to terminate
+        char* source = g_hostApi.BKA_GetSource(messageId);
+        RefString id = MakeRefString(messageId);
+        if (source) ScanMessageSource(source, state, &folderName, &id);
+        ReleaseRefString(&id);
+        if (source) g_hostApi.BKA_Free(source);
+        DrainMessageQueue(state);
+        if (state->idle) {
+            ReleaseRefString(&folderName);
+            return false;
+        }
+        position = g_hostApi.BKA_GetNextMail(position, messageId, sizeof messageId, 0);
+    }
+    ReleaseRefString(&folderName);
+    return true;
+}
+
+// The walk shares one id buffer and one pattern buffer across all levels, so
+// a level costs little more than its directory enumeration: trees as deep as
+// the id buffer allows fit on the host thread's stack.
+struct FolderWalk {
+    SearchWindowState* state;
+    const char* dataFolder;
+    int dataFolderLength;
+    char folderId[1024];
+    char pattern[1024];
+};
+
+static bool WalkFrom(FolderWalk* walk, int idLength) {
+    if (!ScanFolder(walk->folderId, walk->state)) return false;
+    // "%s%s*" of the data folder and the id; a pattern that would not fit is
+    // not enumerated rather than enumerated truncated.
+    if (walk->dataFolderLength + idLength + 2 > static_cast<int>(sizeof walk->pattern)) return true;
+    lstrcpyA(walk->pattern, walk->dataFolder);
+    lstrcpyA(walk->pattern + walk->dataFolderLength, walk->folderId);
+    lstrcpyA(walk->pattern + walk->dataFolderLength + idLength, "*");
+
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(walk->pattern, &entry);
+    if (find == INVALID_HANDLE_VALUE) return true;
+    bool completed = true;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (lstrcmpA(entry.cFileName, ".") == 0 || lstrcmpA(entry.cFileName, "..") == 0) continue;
+        if (entry.cFileName[0] == '#') continue;
+        int nameLength = lstrlenA(entry.cFileName);
+        int childLength = idLength + nameLength + 1;
+        if (childLength + 1 > static_cast<int>(sizeof walk->folderId)) continue;
+        lstrcpyA(walk->folderId + idLength, entry.cFileName);
+        walk->folderId[childLength - 1] = '\\';
+        walk->folderId[childLength] = '\0';
+        bool ran = WalkFrom(walk, childLength);
+        walk->folderId[idLength] = '\0';
+        if (!ran) {
+            completed = false;
+            break;
+        }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return completed;
+}
+
+bool WalkFolders(SearchWindowState* state, const char* dataFolder, const char* folderId) {
+    FolderWalk* walk = new FolderWalk;
+    walk->state = state;
+    walk->dataFolder = dataFolder ? dataFolder : "";
+    walk->dataFolderLength = lstrlenA(walk->dataFolder);
+    bool completed = true;
+    int idLength = lstrlenA(folderId);
+    if (idLength < static_cast<int>(sizeof walk->folderId)) {
+        lstrcpyA(walk->folderId, folderId);
+        completed = WalkFrom(walk, idLength);
+    } else {
+        completed = ScanFolder(folderId, state);
+    }
+    delete walk;
+    return completed;
+}
+
+void RunSearch(bool includeSubfolders) {
+    SearchWindowState* state = g_searchState;
+    if (!state) return;
+    state->idle = 0;
+    ClearResults(state);
+    RefString startFolder = MakeRefString(g_hostApi.BKA_GetCurrentFolder());
+    ClearResultList(state);
+
+    const char* displayName = g_hostApi.BKA_GetFolderDisplayName(TextOf(startFolder));
+    char title[1024];
+    // wsprintfA writes at most 1024 bytes, so a long display name is cut, not overrun.
+    wsprintfA(title, "Quenfold - %s", displayName ? displayName : "");
+    SetWindowTextA(state->dialog, title);
+
+    const char* start = TextOf(startFolder) ? TextOf(startFolder) : "";
+    if (includeSubfolders)
+        WalkFolders(state, TextOf(state->dataFolder), start);
+    else
+        ScanFolder(start, state);
+
+    g_hostApi.BKA_SetCurrentFolder(TextOf(startFolder));
+    state->idle = 1;
+    ReleaseRefString(&startFolder);
+}

@@ -1,0 +1,42 @@
+// The open search window's state: layout anchors, list and owned results.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "search/attachment_record.h"
+#include "search/win_handles.h"
+
+struct TypeNameCache;  // the results list's answers from the shell, per extension
+
+struct SearchWindowState {
+    HWND listView;
+    HIMAGELIST imageList;  // the shell's, never destroyed here
+    uint8_t sortAscending;
+    int32_t sortColumn;  // 0..5, or -1 for none
+    HWND dialog;
+    int32_t minTrackWidth;
+    int32_t minTrackHeight;
+    int32_t searchButtonFromRight;
+    int32_t searchButtonTop;
+    int32_t closeButtonFromRight;
+    int32_t closeButtonFromBottom;
+    int32_t filterLabelLeft;
+    int32_t filterLabelFromBottom;
+    int32_t filterEditLeft;
+    int32_t filterEditFromBottom;
+    int32_t applyButtonLeft;
+    int32_t applyButtonFromBottom;
+    int32_t listWidthMargin;
+    int32_t listHeightMargin;
+    std::vector<AttachmentRecord*> results;  // owned, in the order found
+    RefString dataFolder;
+    uint8_t idle;  // 1 when no search runs, or as the request to stop one
+
+    // Not part of the window's visible state: caches and close bookkeeping.
+    TypeNameCache* typeCache;
+    uint8_t closeRequested;  // a close arrived while a search ran
+};
+
+// Empties results, destroying every record in the order found.
+void ClearResults(SearchWindowState* state);

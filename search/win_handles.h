@@ -1,0 +1,16 @@
+// Window handle types without <windows.h>, so that byte-level code and its
+// native builds can name them. The typedefs match the ones <windows.h> makes.
+#pragma once
+
+#ifdef _WIN32
+#define QF_WINAPI __stdcall
+#else
+#define QF_WINAPI
+#endif
+
+struct HWND__;
+struct HINSTANCE__;
+struct _IMAGELIST;
+typedef struct HWND__* HWND;
+typedef struct HINSTANCE__* HINSTANCE;
+typedef struct _IMAGELIST* HIMAGELIST;

@@ -1,0 +1,21 @@
+// The results list: one row per record of the open window's results, sorted
+// by a clicked column. Rows point to records and never own them.
+#pragma once
+
+#include "search/win_handles.h"
+
+struct SearchWindowState;
+struct AttachmentRecord;
+struct tagNMHDR;
+
+// Sets up list control IDC_RESULT_LIST of the dialog: style, image list,
+// columns, no sort.
+void InitResultList(SearchWindowState* state, HWND dialog);
+// AddResultRow (appends one row, fills the record's typeName) is declared
+// with the scanner, its main caller.
+// Deletes every row and removes the sort indication.
+void ClearResultList(SearchWindowState* state);
+// Sorts on a header click of the list; ignores every other notification.
+void OnColumnClick(const tagNMHDR* header, SearchWindowState* state);
+// The record of the selected row after a double-click in the list, or null.
+AttachmentRecord* OnResultDoubleClick(const tagNMHDR* header, SearchWindowState* state);

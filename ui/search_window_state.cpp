@@ -1,0 +1,28 @@
+#include "ui/search_window_state.h"
+
+#include <vector>
+
+#include "host/host_api.h"
+#include "search/quick_search.h"
+#include "search/search_state.h"
+#include "ui/type_name_cache.h"
+#include "ui/window_layout.h"
+
+SearchWindowState* CreateSearchWindowState(HWND dialog) {
+    SearchWindowState* state = new SearchWindowState();
+    CaptureLayout(state, dialog);
+    state->typeCache = NewTypeNameCache();
+    state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
+    state->idle = 1;
+    BuildFixedShiftTables();
+    return state;
+}
+
+void DestroySearchWindowState(SearchWindowState* state) {
+    ClearResults(state);
+    std::vector<AttachmentRecord*>().swap(state->results);
+    ReleaseRefString(&state->dataFolder);
+    state->dataFolder.node = nullptr;
+    DeleteTypeNameCache(state->typeCache);
+    state->typeCache = nullptr;
+}
