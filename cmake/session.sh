@@ -2,13 +2,35 @@
 # Wine + Xvfb session that is ended when the calling shell exits.
 QF_ROOT=${QF_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QF_BUILD=${QUENFOLD_BUILD:-$QF_ROOT/build}
-QF_WIN=$QF_BUILD/win
 QF_NATIVE=$QF_BUILD/native
+
+# The Windows build the tests run: 32-bit where the kernel runs 32-bit
+# programs (and so 32-bit Wine), else the same code built for 64-bit Wine.
+# The 32-bit DLL is built in either case; it is what users install.
+qf_select_arch() {
+  if [ -n "${QUENFOLD_ARCH:-}" ]; then
+    QF_ARCH=$QUENFOLD_ARCH
+  elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    QF_ARCH=32
+  else
+    QF_ARCH=64
+  fi
+  QF_WIN=$QF_BUILD/win$QF_ARCH
+  QF_WIN32=$QF_BUILD/win32
+  if [ "$QF_ARCH" = 32 ]; then
+    QF_WINE_LOADER=/usr/lib/wine/wine QF_WINEARCH=win32
+  else
+    QF_WINE_LOADER=/usr/lib/wine/wine64 QF_WINEARCH=win64
+  fi
+  export QF_WINE_LOADER
+}
+qf_select_arch
 QF_JOBS=${QUENFOLD_JOBS:-2}
 
-qf_packages=(cmake ninja-build g++-mingw-w64-i686-posix wine wine32:i386 xvfb googletest
+qf_packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+             wine wine32:i386 wine64 xvfb googletest
              fonts-ipafont-gothic locales imagemagick g++ clang libclang-rt-14-dev python3
-             x11-utils)
+             x11-utils valgrind)
 
 qf_missing() {
   local p missing=()
@@ -28,6 +50,7 @@ qf_setup() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
   fi
   qf_locale
+  qf_select_arch
 }
 
 # Code page 932 needs a generated Japanese locale.
@@ -40,9 +63,12 @@ qf_locale() {
 }
 
 qf_configure_win() {
-  [ -f "$QF_WIN/build.ninja" ] && return 0
-  cmake -S "$QF_ROOT" -B "$QF_WIN" -G Ninja -DCMAKE_BUILD_TYPE=${QF_BUILD_TYPE:-RelWithDebInfo} \
-    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/toolchain-mingw-i686.cmake" >/dev/null
+  local dir=${1:-$QF_WIN} arch=${2:-$QF_ARCH}
+  [ -f "$dir/build.ninja" ] && return 0
+  local toolchain=toolchain-mingw-i686.cmake
+  [ "$arch" = 64 ] && toolchain=toolchain-mingw-x86_64.cmake
+  cmake -S "$QF_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=${QF_BUILD_TYPE:-RelWithDebInfo} \
+    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" >/dev/null
 }
 
 qf_configure_native() {
@@ -54,6 +80,11 @@ qf_configure_native() {
 qf_build() {
   qf_configure_win
   cmake --build "$QF_WIN" -j "$QF_JOBS"
+  if [ "$QF_ARCH" != 32 ]; then
+    # The plug-in users install, and its host, in 32 bits.
+    qf_configure_win "$QF_WIN32" 32
+    cmake --build "$QF_WIN32" -j "$QF_JOBS" --target Quenfold devhost
+  fi
   qf_configure_native
   cmake --build "$QF_NATIVE" -j "$QF_JOBS"
 }
@@ -68,7 +99,7 @@ qf_session_end() {
 # Starts Xvfb and a persistent wineserver on the build's own prefix.
 qf_session_begin() {
   qf_locale
-  export WINEPREFIX=$QF_WIN/wineprefix WINEARCH=win32 WINEDEBUG=-all
+  export WINEPREFIX=$QF_WIN/wineprefix WINEARCH=$QF_WINEARCH WINEDEBUG=-all
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
   trap qf_session_end EXIT
   local dfile
@@ -79,6 +110,12 @@ qf_session_begin() {
   for i in $(seq 1 100); do [ -s "$dfile" ] && break; sleep 0.05; done
   export DISPLAY=:$(head -n1 "$dfile")
   rm -f "$dfile"
+  # "wine" and the tools that call it (winepath) take the build's loader.
+  mkdir -p "$QF_BUILD/winebin"
+  printf '#!/bin/sh\nexec %s "$@"\n' "$QF_WINE_LOADER" >"$QF_BUILD/winebin/wine"
+  cp "$QF_BUILD/winebin/wine" "$QF_BUILD/winebin/wine-stable"
+  chmod +x "$QF_BUILD/winebin/wine" "$QF_BUILD/winebin/wine-stable"
+  case ":$PATH:" in *":$QF_BUILD/winebin:"*) ;; *) export PATH=$QF_BUILD/winebin:$PATH ;; esac
   mkdir -p "$WINEPREFIX"
   LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH wineserver -p
   LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH wine wineboot -i >/dev/null 2>&1

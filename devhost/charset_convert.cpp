@@ -15,16 +15,16 @@ struct CharsetCodePage {
 
 // Names as mailers write them, lower case.
 const CharsetCodePage kCharsets[] = {
-    {"us-ascii", 20127},     {"ascii", 20127},        {"shift_jis", 932},
-    {"shift-jis", 932},      {"sjis", 932},           {"x-sjis", 932},
-    {"windows-31j", 932},    {"cp932", 932},          {"utf-8", CP_UTF8},
-    {"utf8", CP_UTF8},       {"utf-7", CP_UTF7},      {"unicode-1-1-utf-7", CP_UTF7},
-    {"iso-8859-1", 28591},   {"iso-8859-2", 28592},   {"iso-8859-5", 28595},
-    {"iso-8859-7", 28597},   {"iso-8859-8", 28598},   {"iso-8859-8-i", 28598},
-    {"iso-8859-9", 28599},   {"iso-8859-15", 28605},  {"windows-1250", 1250},
-    {"windows-1251", 1251},  {"windows-1252", 1252},  {"koi8-r", 20866},
-    {"koi8-u", 21866},       {"gb2312", 936},         {"gbk", 936},
-    {"big5", 950},           {"euc-kr", 949},         {"ks_c_5601-1987", 949},
+    {"us-ascii", 20127},    {"ascii", 20127},       {"shift_jis", 932},
+    {"shift-jis", 932},     {"sjis", 932},          {"x-sjis", 932},
+    {"windows-31j", 932},   {"cp932", 932},         {"utf-8", CP_UTF8},
+    {"utf8", CP_UTF8},      {"utf-7", CP_UTF7},     {"unicode-1-1-utf-7", CP_UTF7},
+    {"iso-8859-1", 28591},  {"iso-8859-2", 28592},  {"iso-8859-5", 28595},
+    {"iso-8859-7", 28597},  {"iso-8859-8", 28598},  {"iso-8859-8-i", 28598},
+    {"iso-8859-9", 28599},  {"iso-8859-15", 28605}, {"windows-1250", 1250},
+    {"windows-1251", 1251}, {"windows-1252", 1252}, {"koi8-r", 20866},
+    {"koi8-u", 21866},      {"gb2312", 936},        {"gbk", 936},
+    {"big5", 950},          {"euc-kr", 949},        {"ks_c_5601-1987", 949},
 };
 
 UINT CodePageOf(const std::string& charset) {
@@ -44,8 +44,8 @@ bool ViaUnicode(UINT codePage, const std::string& bytes, std::string* ansi) {
     // US-ASCII text needs no table, and some systems lack the 20127 one.
     if (codePage == 20127) codePage = 28591;
     DWORD flags = (codePage == CP_UTF8) ? MB_ERR_INVALID_CHARS : 0;
-    int wideLength =
-        MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    int wideLength = MultiByteToWideChar(codePage, flags, bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, 0);
     if (wideLength <= 0) return false;
     std::wstring wide(static_cast<size_t>(wideLength), L'\0');
     MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), &wide[0],
@@ -61,8 +61,7 @@ bool ViaUnicode(UINT codePage, const std::string& bytes, std::string* ansi) {
 
 }  // namespace
 
-bool ConvertCharsetToAnsi(const std::string& charset, const std::string& bytes,
-                          std::string* ansi) {
+bool ConvertCharsetToAnsi(const std::string& charset, const std::string& bytes, std::string* ansi) {
     std::string shiftJis;
     if (charset == "iso-2022-jp" || charset == "iso-2022-jp-2") {
         return Iso2022JpToShiftJis(bytes, &shiftJis) && ViaUnicode(932, shiftJis, ansi);

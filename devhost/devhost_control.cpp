@@ -1,6 +1,7 @@
 #include "devhost/devhost_control.h"
 
 #include <windows.h>
+// After <windows.h>, which it builds on.
 #include <commctrl.h>
 
 #include "devhost/host_state.h"
@@ -27,32 +28,52 @@ void DevhostSetDataFolder(const std::string& path) {
     g_devhost.dataFolder = WithTrailingBackslash(path);
 }
 
-void DevhostSetVersion(const std::string& text) { g_devhost.version = text; }
+void DevhostSetVersion(const std::string& text) {
+    g_devhost.version = text;
+}
 
 void DevhostSetCurrentFolder(const std::string& folderId) {
     g_devhost.currentFolder = folderId;
     g_devhost.listedFiles.clear();
 }
 
-std::string DevhostCurrentFolder() { return g_devhost.currentFolder; }
+std::string DevhostCurrentFolder() {
+    return g_devhost.currentFolder;
+}
 
-void DevhostFailSource(const std::string& messageId) { g_devhost.noSource.insert(messageId); }
-void DevhostFailHeader(const std::string& messageId) { g_devhost.noHeader.insert(messageId); }
+void DevhostFailSource(const std::string& messageId) {
+    g_devhost.noSource.insert(messageId);
+}
+void DevhostFailHeader(const std::string& messageId) {
+    g_devhost.noHeader.insert(messageId);
+}
 
 void DevhostAbortAfter(int messages) {
     g_devhost.abortAfter = messages;
     g_devhost.sourcesSinceAbortArmed = 0;
 }
 
-void DevhostSetMimeFault(DevhostMimeFault fault) { g_devhost.mimeFault = fault; }
+void DevhostSetMimeFault(DevhostMimeFault fault) {
+    g_devhost.mimeFault = fault;
+}
 
-DevhostCounters DevhostGetCounters() { return g_devhost.counters; }
+DevhostCounters DevhostGetCounters() {
+    return g_devhost.counters;
+}
 
-int DevhostOutstandingTexts() { return static_cast<int>(g_devhost.handedOut.size()); }
+int DevhostOutstandingTexts() {
+    return static_cast<int>(g_devhost.handedOut.size());
+}
 
-std::vector<std::string> DevhostUncalledLog() { return g_devhost.uncalledLog; }
-std::vector<std::string> DevhostSetCurrentMailLog() { return g_devhost.setCurrentMailLog; }
-std::vector<std::string> DevhostSetCurrentFolderLog() { return g_devhost.setCurrentFolderLog; }
+std::vector<std::string> DevhostUncalledLog() {
+    return g_devhost.uncalledLog;
+}
+std::vector<std::string> DevhostSetCurrentMailLog() {
+    return g_devhost.setCurrentMailLog;
+}
+std::vector<std::string> DevhostSetCurrentFolderLog() {
+    return g_devhost.setCurrentFolderLog;
+}
 
 std::vector<int> DevhostCommandIds() {
     std::vector<int> ids;

@@ -14,7 +14,7 @@ void DevhostInit();
 void DevhostReset();
 
 void DevhostSetDataFolder(const std::string& path);  // a trailing backslash is added
-void DevhostSetVersion(const std::string& text);      // BKA_GetVersion's answer
+void DevhostSetVersion(const std::string& text);     // BKA_GetVersion's answer
 void DevhostSetCurrentFolder(const std::string& folderId);
 std::string DevhostCurrentFolder();
 

@@ -60,7 +60,9 @@ bool DecodeQ(const std::string& encoded, std::string* bytes) {
     return true;
 }
 
-static bool IsLinearSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+static bool IsLinearSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 static std::string Lowered(const std::string& text) {
     std::string lowered = text;

@@ -33,7 +33,9 @@ static std::string LoadSource(const char* messageId) {
     return NormalizeMessageText(bytes.data(), bytes.size());
 }
 
-DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() { return g_devhost.version.c_str(); }
+DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() {
+    return g_devhost.version.c_str();
+}
 
 DEVHOST_EXPORT int WINAPI BKA_RegisterCommand(const char* /*description*/, intptr_t /*flags*/,
                                               BkaCommandProc proc) {
@@ -42,7 +44,9 @@ DEVHOST_EXPORT int WINAPI BKA_RegisterCommand(const char* /*description*/, intpt
     return id;
 }
 
-DEVHOST_EXPORT const char* WINAPI BKA_GetDataFolder() { return g_devhost.dataFolder.c_str(); }
+DEVHOST_EXPORT const char* WINAPI BKA_GetDataFolder() {
+    return g_devhost.dataFolder.c_str();
+}
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetCurrentFolder() {
     return g_devhost.currentFolder.c_str();
@@ -132,12 +136,14 @@ DEVHOST_EXPORT int WINAPI BKA_SetCurrentMail(const char* messageId) {
     return 1;
 }
 
-static void LogUncalled(const char* name) { g_devhost.uncalledLog.push_back(name); }
+static void LogUncalled(const char* name) {
+    g_devhost.uncalledLog.push_back(name);
+}
 
-#define DEVHOST_UNCALLED(name)                      \
-    DEVHOST_EXPORT intptr_t WINAPI name() {         \
-        LogUncalled(#name);                         \
-        return 0;                                   \
+#define DEVHOST_UNCALLED(name)              \
+    DEVHOST_EXPORT intptr_t WINAPI name() { \
+        LogUncalled(#name);                 \
+        return 0;                           \
     }
 
 DEVHOST_UNCALLED(BKA_Command)

@@ -20,7 +20,7 @@ struct DevhostState {
     std::string dataFolder;
     std::string currentFolder;
     std::string version = "2.00.05";
-    std::string displayName;             // last BKA_GetFolderDisplayName answer
+    std::string displayName;               // last BKA_GetFolderDisplayName answer
     std::vector<std::string> listedFiles;  // messages of the folder being enumerated
     std::map<void*, DevhostTextKind> handedOut;
     std::set<void*> returned;

@@ -15,7 +15,9 @@ static void AppendJisAsShiftJis(unsigned char j1, unsigned char j2, std::string*
     out->push_back(static_cast<char>(s2));
 }
 
-static bool IsJisByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
+static bool IsJisByte(unsigned char c) {
+    return c >= 0x21 && c <= 0x7E;
+}
 
 bool Iso2022JpToShiftJis(const std::string& in, std::string* out) {
     enum Mode { kAscii, kDouble, kKana } mode = kAscii;

@@ -20,7 +20,9 @@ size_t HeaderBlockLength(const std::string& source) {
     return blank == std::string::npos ? source.size() : blank + 2;
 }
 
-static bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+static bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 std::string FolderDisplayName(const std::string& folderId) {
     size_t end = folderId.size();

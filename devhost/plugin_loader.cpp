@@ -19,8 +19,8 @@ LoadedPlugin LoadPluginBesideHost() {
 }
 
 bool BuildPluginMenu(HMODULE plugin, HMENU menuBar) {
-    OnMenuInitFn onMenuInit =
-        reinterpret_cast<OnMenuInitFn>(reinterpret_cast<void*>(GetProcAddress(plugin, "BKC_OnMenuInit")));
+    OnMenuInitFn onMenuInit = reinterpret_cast<OnMenuInitFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "BKC_OnMenuInit")));
     if (!onMenuInit) return false;
     onMenuInit(0, menuBar, 0);
     return true;

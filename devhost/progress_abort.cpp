@@ -17,8 +17,7 @@ bool IsProgressWindow(HWND window) {
     if (!owner || !GetDlgItem(owner, IDC_RESULT_LIST)) return false;
     HWND button = GetDlgItem(window, IDOK);
     char text[64] = "";
-    return button && GetWindowTextA(button, text, sizeof text) > 0 &&
-           strcmp(text, kAbortText) == 0;
+    return button && GetWindowTextA(button, text, sizeof text) > 0 && strcmp(text, kAbortText) == 0;
 }
 
 BOOL CALLBACK FindProgressWindow(HWND window, LPARAM found) {
@@ -31,7 +30,8 @@ BOOL CALLBACK FindProgressWindow(HWND window, LPARAM found) {
 
 bool PostAbortToProgressWindow() {
     HWND progress = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindProgressWindow, reinterpret_cast<LPARAM>(&progress));
+    EnumThreadWindows(GetCurrentThreadId(), FindProgressWindow,
+                      reinterpret_cast<LPARAM>(&progress));
     if (!progress) return false;
     HWND button = GetDlgItem(progress, IDOK);
     // Queued like a real click, so the plug-in's own queue drain delivers it.

@@ -4,8 +4,8 @@
 
 static std::string ToAnsi(const std::wstring& text) {
     if (text.empty()) return std::string();
-    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0, nullptr, nullptr);
+    int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                     0, nullptr, nullptr);
     std::string ansi(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &ansi[0], length,
                         nullptr, nullptr);
@@ -48,7 +48,8 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
         } else if (name == "--sort") {
             int column = ColumnFromName(value);
             if (column < 0) {
-                *error = "unknown column '" + value + "' (file, type, subject, sender, date, folder)";
+                *error =
+                    "unknown column '" + value + "' (file, type, subject, sender, date, folder)";
                 return false;
             }
             options->sortColumns.push_back(column);

@@ -9,13 +9,6 @@ static const int64_t kSecondsPerDay = 86400;
 // Seconds from 1601-01-01 to 1970-01-01.
 static const int64_t kEpochShift = 11644473600LL;
 
-static bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-static int DaysInMonth(int y, int m) {
-    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && IsLeap(y) ? 29 : days[m - 1];
-}
-
 // Days since 1970-01-01 of a proleptic Gregorian date.
 static int64_t DaysFromCivil(int64_t y, int m, int d) {
     y -= m <= 2;
@@ -48,9 +41,7 @@ static int64_t CurrentBiasSeconds() {
 }
 
 bool ConvertMailTimeToLocal(const CalendarTime& f, int zoneMinutes, CalendarTime* local) {
-    if (f.year < 1601 || f.year > 30827 || f.month < 1 || f.month > 12 || f.day < 1 ||
-        f.day > DaysInMonth(f.year, f.month) || f.hour > 23 || f.minute > 59 || f.second > 59)
-        return false;
+    // The fields form a calendar time already (checked by the caller).
     // Seconds since 1601, the platform's file-time origin; its range is
     // 0 to 2^63 - 1 units of 100 ns.
     const int64_t maxSeconds = 0x7FFFFFFFFFFFFFFFLL / 10000000;

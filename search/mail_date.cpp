@@ -74,6 +74,20 @@ bool ParseMailDate(const char* value, CalendarTime* fields, int* zoneMinutes) {
     return true;
 }
 
+static int DaysInMonth(int year, int month) {
+    static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// The platform's calendar rules, checked here too: not every implementation
+// of the conversion refuses a day past the end of its month.
+static bool IsCalendarTime(const CalendarTime& t) {
+    return t.year >= 1601 && t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+           t.day <= DaysInMonth(t.year, t.month) && t.hour <= 23 && t.minute <= 59 &&
+           t.second <= 59;
+}
+
 static char* PutDigits(char* out, int value, int width) {
     for (int i = width - 1; i >= 0; --i) {
         out[i] = static_cast<char>('0' + value % 10);
@@ -85,7 +99,7 @@ static char* PutDigits(char* out, int value, int width) {
 bool FormatMailDate(const char* value, char* buffer) {
     CalendarTime fields;
     int zone = 0;
-    if (!ParseMailDate(value, &fields, &zone)) return false;
+    if (!ParseMailDate(value, &fields, &zone) || !IsCalendarTime(fields)) return false;
     CalendarTime local;
     if (!ConvertMailTimeToLocal(fields, zone, &local)) return false;
     // A year past 9999 would break the column's fixed width and text order.

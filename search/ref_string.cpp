@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+int32_t g_liveRefStringNodes = 0;
+
 RefString MakeRefString(const char* text) {
     RefString handle = {nullptr};
     if (!text) return handle;
@@ -16,6 +18,7 @@ RefString MakeRefString(const char* text) {
     std::memcpy(node->text, text, length);
     node->text[length] = '\0';
     node->refCount = 1;
+    ++g_liveRefStringNodes;
     handle.node = node;
     return handle;
 }
@@ -40,6 +43,7 @@ void ReleaseRefString(RefString* handle) {
     if (--node->refCount == 0) {
         delete[] node->text;
         delete node;
+        --g_liveRefStringNodes;
     }
 }
 

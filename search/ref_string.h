@@ -13,6 +13,10 @@ struct RefString {
     RefStringNode* node;
 };
 
+// Nodes made and not yet freed: a plain count, so that tests can prove that
+// closing the window frees every node.
+extern int32_t g_liveRefStringNodes;
+
 // A new handle holding a copy of text; absent for a null text.
 RefString MakeRefString(const char* text);
 // Gives the handle a copy of text (nothing happens if text is its own text).

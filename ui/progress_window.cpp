@@ -5,8 +5,8 @@
 #include "ui/resource.h"
 
 HWND CreateProgressWindow(HWND owner) {
-    return CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                              ProgressDialogProc, 0);
+    return CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner, ProgressDialogProc,
+                              0);
 }
 
 // The abort button and the close box both ask the running search to stop;

@@ -11,6 +11,11 @@
 #define IDC_APPLY_FILTER 1005
 #define IDC_FILTER_LABEL 1006
 
+// The stand-in host's main window (devhost), built in code.
+#define IDM_DEVHOST_EXIT 201
+#define IDC_DEVHOST_FOLDERS 202
+#define IDC_DEVHOST_STATUS 203
+
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
 #endif

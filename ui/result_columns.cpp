@@ -2,7 +2,8 @@
 #include "ui/result_columns.h"
 
 const ResultColumn kResultColumns[kResultColumnCount] = {
-    {"ファイル名", 25}, {"種類", 10}, {"件名", 25}, {"差出人", 20}, {"送信日時", 10}, {"フォルダ", 10},
+    {"ファイル名", 25}, {"種類", 10},     {"件名", 25},
+    {"差出人", 20},     {"送信日時", 10}, {"フォルダ", 10},
 };
 
 int32_t ResultColumnWidth(int32_t listWidth, int column) {

@@ -1,6 +1,7 @@
 #include "ui/result_list.h"
 
 #include <windows.h>
+// The controls' and shell's declarations need <windows.h> first.
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -37,8 +38,7 @@ static void AddColumns(HWND listView) {
 void InitResultList(SearchWindowState* state, HWND dialog) {
     state->listView = GetDlgItem(dialog, IDC_RESULT_LIST);
     LRESULT exStyle = SendMessageA(state->listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    SendMessageA(state->listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 exStyle | LVS_EX_FULLROWSELECT);
+    SendMessageA(state->listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, exStyle | LVS_EX_FULLROWSELECT);
 
     SHFILEINFOA info = {};
     state->imageList = reinterpret_cast<HIMAGELIST>(
@@ -75,8 +75,8 @@ void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {
     item.lParam = reinterpret_cast<LPARAM>(record);
     SendMessageA(state->listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 
-    const RefString* cells[] = {&record->typeName, &record->subject, &record->sender,
-                                &record->date, &record->folderName};
+    const RefString* cells[] = {&record->typeName, &record->subject, &record->sender, &record->date,
+                                &record->folderName};
     for (int column = 1; column < kResultColumnCount; ++column) {
         LVITEMA cell = {};
         cell.mask = LVIF_TEXT;
@@ -94,7 +94,8 @@ static void SetHeaderArrows(SearchWindowState* state) {
         HDITEMA item = {};
         item.mask = HDI_FORMAT;
         item.fmt = HDF_STRING;
-        if (column == state->sortColumn) item.fmt |= state->sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
+        if (column == state->sortColumn)
+            item.fmt |= state->sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
         SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
     }
 }

@@ -13,8 +13,8 @@
 
 HWND OpenSearchWindow(HWND hostMainWindow) {
     g_hostMainWindow = hostMainWindow;
-    g_searchWindow = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_SEARCH), nullptr,
-                                        SearchDialogProc, 0);
+    g_searchWindow =
+        CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_SEARCH), nullptr, SearchDialogProc, 0);
     return g_searchWindow;
 }
 

@@ -10,7 +10,9 @@ static const char* ExtensionOf(const char* fileName) {
     return dot ? dot : "";
 }
 
-TypeNameCache* NewTypeNameCache() { return new TypeNameCache(); }
+TypeNameCache* NewTypeNameCache() {
+    return new TypeNameCache();
+}
 
 void DeleteTypeNameCache(TypeNameCache* cache) {
     if (!cache) return;

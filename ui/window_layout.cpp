@@ -85,7 +85,8 @@ void CaptureLayout(SearchWindowState* state, HWND dialog) {
 void LayOutControls(const SearchWindowState* state) {
     RECT client;
     GetClientRect(state->dialog, &client);
-    for (int i = 0; i < kMovesBeforeList; ++i) MoveControl(state->dialog, kAnchors[i], state, client);
+    for (int i = 0; i < kMovesBeforeList; ++i)
+        MoveControl(state->dialog, kAnchors[i], state, client);
     SetWindowPos(state->listView, nullptr, 0, 0, client.right - state->listWidthMargin,
                  client.bottom - state->listHeightMargin,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);

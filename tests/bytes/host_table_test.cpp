@@ -29,7 +29,7 @@ void* Module() { return g_host->noModule ? nullptr : reinterpret_cast<void*>(0x4
 BkaUnusedFn Proc(void*, const char* name) {
     g_host->lookups.push_back(name);
     if (g_host->missing.count(name)) return nullptr;
-    if (std::strcmp(name, "BKA_GetVersion") == 0) return reinterpret_cast<BkaUnusedFn>(Version);
+    if (std::strcmp(name, "BKA_GetVersion") == 0) return reinterpret_cast<BkaUnusedFn>(reinterpret_cast<void*>(Version));
     return Other;
 }
 int Length(const char* text) { return static_cast<int>(std::strlen(text)); }
@@ -107,7 +107,9 @@ TEST_F(HostTable, VersionGate) {
                 host.missing.insert(name);
         EXPECT_EQ(Bind(), c.expected) << c.version << " " << c.withSetStatus;
         EXPECT_EQ(g_hostApi.hostModule != nullptr, c.expected == 1);
-        if (c.expected) EXPECT_EQ(g_hostApi.BKA_GetSize, nullptr);
+        if (c.expected) {
+            EXPECT_EQ(g_hostApi.BKA_GetSize, nullptr);
+        }
     }
 }
 

@@ -1,0 +1,100 @@
+// devhost: the project's stand-in for the mail client. It serves a mail store
+// from a data folder, loads Quenfold.dll from its own folder and offers the
+// plug-in's command in its menu; in script mode it plays one search session
+// against the search window and writes the rows as TSV.
+#include <windows.h>
+// After <windows.h>, which it builds on.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "devhost/devhost_control.h"
+#include "devhost/host_window.h"
+#include "devhost/mail_store.h"
+#include "devhost/plugin_loader.h"
+#include "devhost/script_options.h"
+#include "devhost/script_run.h"
+
+static std::vector<std::wstring> WideArguments() {
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::wstring> args(argv, argv + count);
+    LocalFree(argv);
+    return args;
+}
+
+static int RunInteractive() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        // The plug-in's windows are modeless dialogs: give them their keys.
+        HWND active = GetActiveWindow();
+        if (active && IsDialogMessageA(active, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
+
+int main() {
+    ScriptOptions options;
+    std::string error;
+    if (!ParseScriptOptions(WideArguments(), &options, &error)) {
+        fprintf(stderr,
+                "devhost: %s\nusage: devhost.exe --data DIR [--folder ID] [--version TEXT] "
+                "[--search] [--no-subfolders] [--filter TEXT] [--sort COLUMN]... [--tsv FILE] "
+                "[--screenshot FILE.bmp]\n",
+                error.c_str());
+        return 2;
+    }
+    if (!DirectoryExists(options.dataFolder)) {
+        fprintf(stderr, "devhost: the data folder '%s' does not exist\n",
+                options.dataFolder.c_str());
+        return 3;
+    }
+    DevhostInit();
+    DevhostSetDataFolder(options.dataFolder);
+    DevhostSetCurrentFolder(options.folderId);
+    if (!options.version.empty()) DevhostSetVersion(options.version);
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HWND mainWindow = CreateHostWindow(instance, !options.scriptMode);
+    LoadedPlugin plugin = LoadPluginBesideHost();
+    if (!plugin.module) {
+        fprintf(stderr, "devhost: cannot load '%s' (error %lu)\n", plugin.path.c_str(),
+                plugin.error);
+        DestroyWindow(mainWindow);
+        return 4;
+    }
+    BuildPluginMenu(plugin.module, GetMenu(mainWindow));
+    DrawMenuBar(mainWindow);
+    std::vector<int> commands = DevhostCommandIds();
+
+    int status = 0;
+    if (options.scriptMode) {
+        if (commands.empty()) {
+            fprintf(stderr, "devhost: the plug-in registered no command\n");
+            status = 5;
+        } else {
+            status = RunScript(options, mainWindow, commands.back());
+        }
+        DestroyWindow(mainWindow);
+        PumpMessagesFor(0);
+    } else {
+        status = RunInteractive();
+    }
+    UnloadPlugin(plugin.module);
+
+    DevhostCounters counters = DevhostGetCounters();
+    if (DevhostOutstandingTexts() != 0 || counters.doubleFrees != 0 || counters.unknownFrees != 0) {
+        fprintf(stderr, "devhost: texts not freed %d, freed twice %d, unknown frees %d\n",
+                DevhostOutstandingTexts(), counters.doubleFrees, counters.unknownFrees);
+        if (status == 0) status = 7;
+    }
+    for (const std::string& name : DevhostUncalledLog()) {
+        fprintf(stderr, "devhost: the plug-in called %s\n", name.c_str());
+        if (status == 0) status = 7;
+    }
+    return status;
+}

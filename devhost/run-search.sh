@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]
+#                  [--sort COLUMN]... [--tsv FILE] [--screenshot FILE.png]
+# Runs one search session in devhost under Wine on a private virtual display
+# and prints the rows as TSV (UTF-8), or writes them to FILE.
+set -euo pipefail
+QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$QF_ROOT/cmake/session.sh"
+
+usage() {
+    echo "usage: ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]" >&2
+    echo "         [--sort file|type|subject|sender|date|folder]... [--tsv FILE] [--screenshot FILE.png]" >&2
+    exit 2
+}
+
+data= folder='Inbox\' tsv= png=
+extra=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --folder) [ $# -ge 2 ] || usage; folder=$2; shift 2 ;;
+        --no-subfolders) extra+=(--no-subfolders); shift ;;
+        --filter) [ $# -ge 2 ] || usage; extra+=(--filter "$2"); shift 2 ;;
+        --sort) [ $# -ge 2 ] || usage; extra+=(--sort "$2"); shift 2 ;;
+        --tsv) [ $# -ge 2 ] || usage; tsv=$2; shift 2 ;;
+        --screenshot) [ $# -ge 2 ] || usage; png=$2; shift 2 ;;
+        -h|--help) usage ;;
+        -*) echo "quenfold search: unknown option '$1'" >&2; usage ;;
+        *) [ -z "$data" ] || usage; data=$1; shift ;;
+    esac
+done
+[ -n "$data" ] || usage
+if [ ! -d "$data" ]; then
+    echo "quenfold search: the data folder '$data' does not exist" >&2
+    exit 2
+fi
+devhost=$QF_WIN/bin/devhost.exe
+[ -f "$devhost" ] || { echo "quenfold search: $devhost is not built" >&2; exit 2; }
+
+qf_session_begin
+work=$(mktemp -d "${TMPDIR:-/tmp}/quenfold-search.XXXXXX")
+cleanup() { qf_session_end; rm -rf "$work"; }
+trap cleanup EXIT
+
+data=$(cd "$data" && pwd)
+args=(--data "$(winepath -w "$data")" --folder "$folder" --search "${extra[@]}"
+      --tsv "$(winepath -w "$work/rows.tsv")")
+status=0
+if [ -n "$png" ]; then
+    # A desktop window of its own draws the frames and captions plain Xvfb lacks.
+    args+=(--screenshot "$(winepath -w "$work/shot.bmp")")
+    "$QF_ROOT/cmake/wine-run.sh" explorer /desktop=quenfold,1280x1024 "$devhost" "${args[@]}" \
+        >"$work/out" 2>"$work/err" &
+    desktop=$!
+    # The desktop may outlive devhost: done once the screenshot is complete.
+    for _ in $(seq 1 1200); do
+        kill -0 "$desktop" 2>/dev/null || break
+        if [ -s "$work/shot.bmp" ]; then
+            size=$(stat -c %s "$work/shot.bmp"); sleep 1
+            [ "$size" = "$(stat -c %s "$work/shot.bmp")" ] && break
+        fi
+        sleep 0.25
+    done
+    if kill -0 "$desktop" 2>/dev/null; then
+        kill "$desktop" 2>/dev/null || true
+    else
+        wait "$desktop" || status=$?
+    fi
+else
+    "$QF_ROOT/cmake/wine-run.sh" "$devhost" "${args[@]}" >"$work/out" 2>"$work/err" || status=$?
+fi
+grep -v '^$' "$work/err" | grep -iv 'fixme\|^wine:' >&2 || true
+if [ ! -f "$work/rows.tsv" ]; then
+    echo "quenfold search: devhost wrote no rows (exit code $status)" >&2
+    exit $(( status == 0 ? 1 : status ))
+fi
+if [ -n "$png" ]; then
+    if [ -f "$work/shot.bmp" ]; then
+        convert "$work/shot.bmp" "$png"
+    else
+        echo "quenfold search: no screenshot was taken" >&2
+        [ "$status" -ne 0 ] || status=1
+    fi
+fi
+if [ -n "$tsv" ]; then cp "$work/rows.tsv" "$tsv"; else cat "$work/rows.tsv"; fi
+exit "$status"

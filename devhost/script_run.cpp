@@ -1,0 +1,169 @@
+#include "devhost/script_run.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "devhost/screenshot.h"
+#include "devhost/tsv_text.h"
+#include "ui/resource.h"
+
+namespace {
+
+std::string AnsiToUtf8(const std::string& text) {
+    if (text.empty()) return text;
+    int wideLength =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                        wideLength);
+    int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
+BOOL CALLBACK FindSearchDialog(HWND window, LPARAM found) {
+    if (GetWindow(window, GW_OWNER) || !GetDlgItem(window, IDC_RESULT_LIST)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The command message a click on a dialog button sends to its parent.
+void ClickButton(HWND dialog, int id) {
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+int HeaderFormat(HWND header, int column) {
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageA(header, HDM_GETITEMA, column, reinterpret_cast<LPARAM>(&item));
+    return item.fmt;
+}
+
+bool WriteAll(HANDLE out, const std::string& text) {
+    DWORD written = 0;
+    return WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+bool WriteTsv(const std::vector<std::vector<std::string>>& rows, const std::string& path) {
+    std::string text = TsvLine({"file", "type", "subject", "sender", "date", "folder"});
+    for (const std::vector<std::string>& row : rows) {
+        std::vector<std::string> utf8;
+        for (const std::string& field : row) utf8.push_back(AnsiToUtf8(field));
+        text += TsvLine(utf8);
+    }
+    if (path.empty()) return WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), text);
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+    bool ok = WriteAll(out, text);
+    CloseHandle(out);
+    return ok;
+}
+
+}  // namespace
+
+void PumpMessagesFor(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (milliseconds > 0) Sleep(10);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+HWND FindSearchWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindSearchDialog, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void ClickColumnHeader(HWND searchWindow, int column) {
+    HWND list = GetDlgItem(searchWindow, IDC_RESULT_LIST);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    RECT rect = {};
+    SendMessageA(header, HDM_GETITEMRECT, column, reinterpret_cast<LPARAM>(&rect));
+    LPARAM point = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    int before = HeaderFormat(header, column);
+    SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    SendMessageA(header, WM_LBUTTONUP, 0, point);
+    if (HeaderFormat(header, column) != before) return;
+
+    // The header did not turn the mouse into a click: send the notification
+    // the list would have sent for it.
+    NMLISTVIEW click = {};
+    click.hdr.hwndFrom = list;
+    click.hdr.idFrom = IDC_RESULT_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iItem = -1;
+    click.iSubItem = column;
+    SendMessageA(searchWindow, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow) {
+    HWND list = GetDlgItem(searchWindow, IDC_RESULT_LIST);
+    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::vector<std::vector<std::string>> rows;
+    for (int row = 0; row < count; ++row) {
+        std::vector<std::string> fields;
+        for (int column = 0; column < 6; ++column) {
+            char text[1024] = "";
+            LVITEMA item = {};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            fields.push_back(text);
+        }
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
+    // Chosen from the menu, as a person would.
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+    PumpMessagesFor(0);
+    HWND search = FindSearchWindow();
+    if (!search) {
+        fprintf(stderr, "devhost: the plug-in's command opened no search window\n");
+        return 5;
+    }
+    CheckDlgButton(search, IDC_SEARCH_SUBFOLDERS, options.subfolders ? BST_CHECKED : BST_UNCHECKED);
+    ClickButton(search, IDC_SEARCH);
+    PumpMessagesFor(0);
+    if (options.hasFilter) {
+        SetDlgItemTextA(search, IDC_FILTER_TEXT, options.filter.c_str());
+        ClickButton(search, IDC_APPLY_FILTER);
+        PumpMessagesFor(0);
+    }
+    for (int column : options.sortColumns) {
+        ClickColumnHeader(search, column);
+        PumpMessagesFor(0);
+    }
+    int status = 0;
+    if (!WriteTsv(ReadResultRows(search), options.tsvPath)) {
+        fprintf(stderr, "devhost: cannot write the rows to '%s'\n", options.tsvPath.c_str());
+        status = 6;
+    }
+    if (!options.screenshotPath.empty()) {
+        SetForegroundWindow(search);
+        RedrawWindow(search, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
+        PumpMessagesFor(500);
+        if (!SaveWindowScreenshot(search, options.screenshotPath)) {
+            fprintf(stderr, "devhost: cannot save the screenshot '%s'\n",
+                    options.screenshotPath.c_str());
+            status = 6;
+        }
+    }
+    ClickButton(search, IDCANCEL);
+    PumpMessagesFor(0);
+    return status;
+}

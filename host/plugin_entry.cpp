@@ -1,0 +1,29 @@
+#include "host/plugin_entry.h"
+
+#include "host/host_api.h"
+#include "host/plugin_globals.h"
+#include "host/plugin_texts.h"
+#include "ui/search_window.h"
+
+int WINAPI OnSearchCommand(HWND hostMainWindow, intptr_t) {
+    if (g_searchState) return RaiseSearchWindow();
+    return static_cast<int>(reinterpret_cast<intptr_t>(OpenSearchWindow(hostMainWindow)));
+}
+
+void AddSearchMenuItem(HMENU menu, int menuType) {
+    if (menuType != 0) return;
+    HMENU subMenu = GetSubMenu(menu, 4);
+    int commandId = g_hostApi.BKA_RegisterCommand(kPlugInDescription, 0, OnSearchCommand);
+    AppendMenuA(subMenu, MF_STRING, static_cast<UINT_PTR>(commandId), kSearchMenuItem);
+}
+
+void FillPlugInInfo(char* record) {
+    lstrcpyA(record, kPlugInName);
+    lstrcpyA(record + 80, kPlugInVendor);
+    lstrcpyA(record + 160, kPlugInVersion);
+    lstrcpyA(record + 240, kPlugInDescription);
+}
+
+void ShowAboutBox(HWND owner) {
+    MessageBoxA(owner, kAboutText, kPlugInName, MB_OK);
+}

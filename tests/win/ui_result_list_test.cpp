@@ -1,0 +1,220 @@
+// The results list: rows, column widths, type names, sorting with header
+// arrows, the comparators, and the double-click that opens a message.
+#include <windows.h>
+// The controls' and shell's declarations need <windows.h> first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include "devhost/devhost_control.h"
+#include "host/plugin_globals.h"
+#include "search/attachment_record.h"
+#include "search/search_state.h"
+#include "tests/win/ui_window_support.h"
+#include "ui/result_columns.h"
+#include "ui/result_compare.h"
+#include "ui/type_name_cache.h"
+
+namespace {
+
+const int kUnsorted = HDF_STRING, kUp = HDF_STRING | HDF_SORTUP, kDown = HDF_STRING | HDF_SORTDOWN;
+
+class ResultListTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        DevhostReset();
+        ASSERT_NE(OpenFromMenu(), nullptr);
+    }
+    void TearDown() override { CloseSearchWindowIfOpen(); }
+};
+
+int Compare(int column, const AttachmentRecord& a, const AttachmentRecord& b, int ascending) {
+    return ResultComparators[column](reinterpret_cast<intptr_t>(&a), reinterpret_cast<intptr_t>(&b),
+                                     ascending);
+}
+
+TEST(ResultComparatorsTest, AbsentEmptySharedAndHighBytes) {
+    AttachmentRecord absent = {}, empty = {}, upperB = {}, lowerA = {}, sjis = {}, sharedCopy = {};
+    empty.subject = MakeRefString("");
+    upperB.subject = MakeRefString("B");
+    lowerA.subject = MakeRefString("a");
+    sjis.subject = MakeRefString("\x82\xa0");  // a hiragana letter: lead byte 0x82
+    AssignShared(&sharedCopy.subject, &upperB.subject);
+    const int subject = 2;
+
+    EXPECT_EQ(Compare(subject, absent, absent, 1), 0);
+    EXPECT_LT(Compare(subject, absent, empty, 1), 0);  // absent before empty, ascending
+    EXPECT_GT(Compare(subject, absent, empty, 0), 0);  // and after it descending
+    EXPECT_LT(Compare(subject, empty, upperB, 1), 0);
+    EXPECT_LT(Compare(subject, upperB, lowerA, 1), 0);  // no case folding: 'B' < 'a'
+    EXPECT_GT(Compare(subject, sjis, lowerA, 1), 0);    // 0x82 after every ASCII byte
+    EXPECT_LT(Compare(subject, sjis, lowerA, 0), 0);
+    EXPECT_EQ(Compare(subject, upperB, sharedCopy, 1), 0);
+    EXPECT_EQ(Compare(subject, upperB, sharedCopy, 0), 0);
+
+    // Every column reads its own field and nothing else.
+    for (int column = 0; column < 6; ++column) {
+        AttachmentRecord a = {}, b = {};
+        RefString AttachmentRecord::*fields[] = {
+            &AttachmentRecord::fileName, &AttachmentRecord::typeName,
+            &AttachmentRecord::subject,  &AttachmentRecord::sender,
+            &AttachmentRecord::date,     &AttachmentRecord::folderName};
+        a.*fields[column] = MakeRefString("x");
+        b.*fields[column] = MakeRefString("y");
+        EXPECT_LT(Compare(column, a, b, 1), 0) << column;
+        EXPECT_GT(Compare(column, a, b, 0), 0) << column;
+        DestroyAttachmentRecord(&a);
+        DestroyAttachmentRecord(&b);
+    }
+    for (AttachmentRecord* r : {&empty, &upperB, &lowerA, &sjis, &sharedCopy}) {
+        DestroyAttachmentRecord(r);
+    }
+}
+
+TEST(ResultColumnsTest, WidthsAreTruncatedOneByOne) {
+    const int expected[] = {100, 40, 100, 80, 40, 40};
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        EXPECT_EQ(ResultColumnWidth(403, column), expected[column]) << column;
+    }
+}
+
+TEST_F(ResultListTest, ColumnsFollowTheListWidthAtOpening) {
+    RECT client;
+    GetClientRect(ResultList(), &client);
+    int width = client.right - GetSystemMetrics(SM_CXHSCROLL);
+    for (int column = 0; column < kResultColumnCount; ++column) {
+        EXPECT_EQ(SendMessageA(ResultList(), LVM_GETCOLUMNWIDTH, column, 0),
+                  ResultColumnWidth(width, column));
+        EXPECT_EQ(HeaderFormat(column), kUnsorted);
+    }
+    EXPECT_TRUE(SendMessageA(ResultList(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) &
+                LVS_EX_FULLROWSELECT);
+}
+
+TEST_F(ResultListTest, RowsShowTheRecordsAndAbsentValuesAsEmptyCells) {
+    AddTestRecord("report.pdf", "Quarterly", "alice@example.com", "2026/01/02 03:04:05", "Inbox");
+    AttachmentRecord* bare = AddTestRecord(nullptr, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(RowCount(), 2);
+    EXPECT_EQ(CellText(0, 0), "report.pdf");
+    EXPECT_EQ(CellText(0, 2), "Quarterly");
+    EXPECT_EQ(CellText(0, 3), "alice@example.com");
+    EXPECT_EQ(CellText(0, 4), "2026/01/02 03:04:05");
+    EXPECT_EQ(CellText(0, 5), "Inbox");
+    for (int column = 0; column < 6; ++column) {
+        if (column != 1) {
+            EXPECT_EQ(CellText(1, column), "") << column;
+        }
+    }
+    // Even a row without a file name carries the shell's answer as its type.
+    ASSERT_NE(bare->typeName.node, nullptr);
+    EXPECT_EQ(CellText(1, 1), bare->typeName.node->text);
+}
+
+// What the shell says about a name when asked directly, with no cache.
+struct ShellAnswer {
+    std::string typeName;
+    int icon;
+};
+ShellAnswer FreshAnswer(const std::string& name) {
+    SHFILEINFOA info = {};
+    SHGetFileInfoA(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                   SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    return {info.szTypeName, info.iIcon};
+}
+
+// The cache must give every row what a fresh shell query would; names too
+// long for the shell answer like a short name with the same extension.
+TEST_F(ResultListTest, CachedTypeNamesMatchFreshQueries) {
+    std::string longStem(300, 'n');
+    const struct {
+        std::string shown, askedFresh;
+    } cases[] = {
+        {"report.pdf", "report.pdf"},
+        {"notes.txt", "notes.txt"},
+        {"a.zip", "a.zip"},
+        {"README", "README"},
+        {"", ""},
+        {"x.PDF", "x.PDF"},
+        {"second.pdf", "second.pdf"},
+        {"trailing.", "trailing."},
+        {"b.tar.gz", "b.tar.gz"},
+        {"other.txt", "other.txt"},
+        {longStem + ".txt", "x.txt"},
+        {longStem, "x"},
+    };
+    for (const auto& c : cases) {
+        AttachmentRecord* record = AddTestRecord(c.shown.c_str());
+        ShellAnswer fresh = FreshAnswer(c.askedFresh);
+        EXPECT_EQ(record->typeName.node->text, fresh.typeName) << c.shown;
+        LVITEMA item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = RowCount() - 1;
+        SendMessageA(ResultList(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.iImage, fresh.icon) << c.shown;
+        EXPECT_EQ(CellText(item.iItem, 1), fresh.typeName) << c.shown;
+    }
+    // Rows of one extension share one type-name node.
+    const std::vector<AttachmentRecord*>& results = g_searchState->results;
+    EXPECT_EQ(results[0]->typeName.node, results[6]->typeName.node);
+    EXPECT_EQ(results[1]->typeName.node, results[9]->typeName.node);
+    EXPECT_EQ(results[1]->typeName.node, results[10]->typeName.node);
+}
+
+TEST(TypeNameCacheTest, ShortStandInKeepsTheExtension) {
+    char buffer[kShellNameLimit + 1];
+    std::string fits(kShellNameLimit, 'a');
+    EXPECT_EQ(ShellQueryName(fits.c_str(), buffer), fits.c_str());
+    std::string tooLong = std::string(kShellNameLimit - 3, 'a') + ".pdf";
+    EXPECT_STREQ(ShellQueryName(tooLong.c_str(), buffer), "a.pdf");
+    EXPECT_STREQ(ShellQueryName(std::string(400, 'b').c_str(), buffer), "a");
+    std::string hugeExtension = "x." + std::string(400, 'e');
+    EXPECT_EQ(strlen(ShellQueryName(hugeExtension.c_str(), buffer)), size_t(kShellNameLimit));
+    EXPECT_STREQ(ShellQueryName(nullptr, buffer), "");
+}
+
+TEST_F(ResultListTest, ColumnClicksSortAndShowOneArrow) {
+    AddTestRecord("b.txt", "beta");
+    AddTestRecord("c.txt", "gamma");
+    AddTestRecord("a.txt", "alpha");
+    const std::vector<std::string> up = {"alpha", "beta", "gamma"};
+    const std::vector<std::string> down = {"gamma", "beta", "alpha"};
+
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), up);
+    EXPECT_EQ(HeaderFormat(2), kUp);
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), down);
+    EXPECT_EQ(HeaderFormat(2), kDown);
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), up);
+    EXPECT_EQ(HeaderFormat(2), kUp);
+
+    ClickColumn(0);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(HeaderFormat(0), kUp);
+    for (int column = 1; column < 6; ++column) EXPECT_EQ(HeaderFormat(column), kUnsorted);
+
+    // Notifications of another kind, or from another control, sort nothing.
+    NMHDR other = {GetDlgItem(g_searchWindow, IDCANCEL), IDCANCEL, LVN_COLUMNCLICK};
+    SendMessageA(g_searchWindow, WM_NOTIFY, IDCANCEL, reinterpret_cast<LPARAM>(&other));
+    EXPECT_EQ(g_searchState->sortColumn, 0);
+    EXPECT_EQ(g_searchState->sortAscending, 1);
+}
+
+TEST_F(ResultListTest, DoubleClickShowsTheSelectedRowsMessage) {
+    AddTestRecord("one.pdf");
+    AddTestRecord("two.pdf");
+    NMITEMACTIVATE click = {};
+    click.hdr = {ResultList(), 1002, static_cast<UINT>(NM_DBLCLK)};
+    click.iItem = 0;  // the click position is not what counts
+    SendMessageA(g_searchWindow, WM_NOTIFY, 1002, reinterpret_cast<LPARAM>(&click));
+    EXPECT_TRUE(DevhostSetCurrentMailLog().empty());  // nothing selected yet
+
+    LVITEMA state = {};
+    state.stateMask = state.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
+    SendMessageA(g_searchWindow, WM_NOTIFY, 1002, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\two.pdf"}));
+}
+
+}  // namespace

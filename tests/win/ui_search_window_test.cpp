@@ -1,0 +1,313 @@
+// The search window as a person meets it: opened from the host's menu,
+// resized, filtered, searched, aborted and closed.
+#include <windows.h>
+// The controls' declarations need <windows.h> first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "devhost/devhost_control.h"
+#include "host/plugin_globals.h"
+#include "search/attachment_record.h"
+#include "search/search_state.h"
+#include "tests/win/mail_store_support.h"
+#include "tests/win/ui_window_support.h"
+#include "ui/resource.h"
+
+namespace {
+
+class SearchWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PrepareUiHost();
+        DevhostReset();
+    }
+    void TearDown() override { CloseSearchWindowIfOpen(); }
+};
+
+RECT WindowRect(HWND window) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+POINT ControlCorner(int id) {
+    RECT rect = WindowRect(GetDlgItem(g_searchWindow, id));
+    POINT corner = {rect.left, rect.top};
+    ScreenToClient(g_searchWindow, &corner);
+    return corner;
+}
+
+TEST_F(SearchWindowTest, CommandOpensOneWindowRaisesItAndOpensAFreshOneAfterClose) {
+    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
+    HWND first = OpenFromMenu(mainWindow);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(g_searchState, nullptr);
+    EXPECT_EQ(g_hostMainWindow, mainWindow);
+    EXPECT_EQ(GetWindow(first, GW_OWNER), nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(first, IDC_SEARCH_SUBFOLDERS), BST_CHECKED);
+    EXPECT_EQ(g_searchState->sortColumn, -1);
+    EXPECT_EQ(g_searchState->idle, 1);
+    EXPECT_TRUE(g_searchState->results.empty());
+
+    // Moved and unticked by the user, then the command again: same window, untouched.
+    SetWindowPos(first, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    CheckDlgButton(first, IDC_SEARCH_SUBFOLDERS, BST_UNCHECKED);
+    RECT before = WindowRect(first);
+    SearchWindowState* state = g_searchState;
+    EXPECT_EQ(OpenFromMenu(nullptr), first);
+    EXPECT_EQ(g_searchState, state);
+    EXPECT_EQ(g_hostMainWindow, mainWindow);  // a raise does not store the handle
+    RECT after = WindowRect(first);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(IsDlgButtonChecked(first, IDC_SEARCH_SUBFOLDERS), BST_UNCHECKED);
+
+    ClickButton(first, IDCANCEL);
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(g_searchState, nullptr);
+
+    HWND second = OpenFromMenu(nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(g_hostMainWindow, nullptr);
+    EXPECT_EQ(IsDlgButtonChecked(second, IDC_SEARCH_SUBFOLDERS), BST_CHECKED);
+    EXPECT_EQ(RowCount(), 0);
+    DestroyWindow(mainWindow);
+}
+
+TEST_F(SearchWindowTest, ResizingFollowsTheAnchorsAndNeverShrinksBelowTheOpeningSize) {
+    HWND dialog = OpenFromMenu();
+    RECT opening = WindowRect(dialog);
+    RECT client;
+    GetClientRect(dialog, &client);
+    POINT search = ControlCorner(IDC_SEARCH), close = ControlCorner(IDCANCEL);
+    POINT label = ControlCorner(IDC_FILTER_LABEL), edit = ControlCorner(IDC_FILTER_TEXT);
+    POINT apply = ControlCorner(IDC_APPLY_FILTER), box = ControlCorner(IDC_SEARCH_SUBFOLDERS);
+    POINT list = ControlCorner(IDC_RESULT_LIST);
+    RECT listRect = WindowRect(ResultList());
+
+    const int dx = 120, dy = 80;
+    SetWindowPos(dialog, nullptr, 0, 0, opening.right - opening.left + dx,
+                 opening.bottom - opening.top + dy, SWP_NOMOVE | SWP_NOZORDER);
+    RECT grown;
+    GetClientRect(dialog, &grown);
+    ASSERT_EQ(grown.right - client.right, dx);
+    ASSERT_EQ(grown.bottom - client.bottom, dy);
+    auto expectAt = [](POINT actual, LONG x, LONG y) {
+        EXPECT_EQ(actual.x, x);
+        EXPECT_EQ(actual.y, y);
+    };
+    expectAt(ControlCorner(IDC_SEARCH), search.x + dx, search.y);
+    expectAt(ControlCorner(IDCANCEL), close.x + dx, close.y + dy);
+    expectAt(ControlCorner(IDC_FILTER_LABEL), label.x, label.y + dy);
+    expectAt(ControlCorner(IDC_FILTER_TEXT), edit.x, edit.y + dy);
+    expectAt(ControlCorner(IDC_APPLY_FILTER), apply.x, apply.y + dy);
+    expectAt(ControlCorner(IDC_SEARCH_SUBFOLDERS), box.x, box.y);
+    expectAt(ControlCorner(IDC_RESULT_LIST), list.x, list.y);
+    RECT grownList = WindowRect(ResultList());
+    EXPECT_EQ(grownList.right - grownList.left, listRect.right - listRect.left + dx);
+    EXPECT_EQ(grownList.bottom - grownList.top, listRect.bottom - listRect.top + dy);
+
+    MINMAXINFO limits = {};
+    SendMessageA(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.x, opening.right - opening.left);
+    EXPECT_EQ(limits.ptMinTrackSize.y, opening.bottom - opening.top);
+    SetWindowPos(dialog, nullptr, 0, 0, 50, 40, SWP_NOMOVE | SWP_NOZORDER);
+    RECT shrunk = WindowRect(dialog);
+    EXPECT_EQ(shrunk.right - shrunk.left, opening.right - opening.left);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, opening.bottom - opening.top);
+}
+
+TEST_F(SearchWindowTest, ClosingWithResultsReleasesEveryRecordAndString) {
+    OpenFromMenu();
+    RefString shared = MakeRefString("shared");
+    RefString typeName = {};
+    for (const char* name : {"a.pdf", "b.pdf", "c.txt"}) {
+        AttachmentRecord* record = AddTestRecord(name);
+        for (RefString* field : {&record->messageId, &record->subject, &record->sender,
+                                 &record->date, &record->folderName}) {
+            AssignShared(field, &shared);  // different texts: every field now holds `shared`
+        }
+        if (!typeName.node) AssignShared(&typeName, &record->typeName);
+    }
+    EXPECT_EQ(shared.node->refCount, 1 + 3 * 5);
+    ASSERT_NE(typeName.node, nullptr);
+    EXPECT_GT(typeName.node->refCount, 1);
+
+    ClickButton(g_searchWindow, IDCANCEL);
+    EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_EQ(shared.node->refCount, 1);
+    EXPECT_EQ(typeName.node->refCount, 1);  // rows and the type cache let go too
+    ReleaseRefString(&shared);
+    ReleaseRefString(&typeName);
+}
+
+TEST_F(SearchWindowTest, FilterMatchesFileNamesWithoutAsciiCase) {
+    OpenFromMenu();
+    for (const char* name : {"report.pdf", "Report.PDF", "pdf-list.txt", "report.pd",
+                             "\x82\x6f\x82\x63\x82\x65.doc", static_cast<const char*>(nullptr)}) {
+        AddTestRecord(name);
+    }
+    const std::vector<std::string> all = {"report.pdf",
+                                          "Report.PDF",
+                                          "pdf-list.txt",
+                                          "report.pd",
+                                          "\x82\x6f\x82\x63\x82\x65.doc",
+                                          ""};
+    ApplyFilterText("PDF");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"report.pdf", "Report.PDF", "pdf-list.txt"}));
+    ApplyFilterText("PDF");  // the same rows in the same order again
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"report.pdf", "Report.PDF", "pdf-list.txt"}));
+
+    ApplyFilterText("\x82\x6f\x82\x63\x82\x65");  // full-width letters match only byte for byte
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"\x82\x6f\x82\x63\x82\x65.doc"}));
+    ApplyFilterText("nothing-like-this");
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_EQ(g_searchState->results.size(), 6u);
+
+    ClickColumn(0);
+    ClickColumn(0);
+    EXPECT_EQ(RowCount(), 0);
+    ApplyFilterText("");
+    EXPECT_EQ(Column(0), all);  // the order found, unsorted
+    ClickColumn(0);
+    ASSERT_EQ(g_searchState->sortColumn, 0);
+    ApplyFilterText("report");
+    EXPECT_EQ(g_searchState->sortColumn, -1);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(ResultList(), LVM_GETHEADER, 0, 0));
+    HDITEMA item = {};
+    item.mask = HDI_FORMAT;
+    SendMessageA(header, HDM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(item.fmt, HDF_STRING);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"report.pdf", "Report.PDF", "report.pd"}));
+    ClickColumn(0);  // sorts ascending again
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"Report.PDF", "report.pd", "report.pdf"}));
+}
+
+TEST_F(SearchWindowTest, FilterWithNoResultsAndOverlongText) {
+    OpenFromMenu();
+    ApplyFilterText("pdf");
+    EXPECT_EQ(RowCount(), 0);
+    std::string name(1100, 'x');
+    AddTestRecord(name.c_str());
+    // Only the first 1023 bytes are read: they still match, one more byte would not.
+    ApplyFilterText(std::string(1023, 'x') + "y");
+    EXPECT_EQ(RowCount(), 1);
+}
+
+// Two messages of one attachment each, in one folder.
+std::string TwoMessageStore() {
+    return MakeMailStore({{"Inbox\\", "001.eml", MessageWithAttachments("one", {"a.pdf"})},
+                          {"Inbox\\", "002.eml", MessageWithAttachments("two", {"b.pdf"})}});
+}
+
+TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
+    std::string store = TwoMessageStore();
+    DevhostSetDataFolder(store);
+    DevhostSetCurrentFolder("Inbox\\");
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    EXPECT_EQ(g_searchState->idle, 1);
+    ASSERT_EQ(Column(0), (std::vector<std::string>{"a.pdf", "b.pdf"}));
+
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+    NMITEMACTIVATE click = {};
+    click.hdr = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\002.eml"}));
+    CloseSearchWindowIfOpen();
+    RemoveTempMailStore(store);
+}
+
+// Posts a message to the progress window, or to its owner, as soon as the
+// progress window is made: the search's queue drain delivers it after the
+// first message.
+struct PendingPost {
+    bool toOwner;
+    UINT message;
+    WPARAM wParam;
+    int posted;
+};
+PendingPost g_pending;
+
+LRESULT CALLBACK PostWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD)) {
+            PostMessageA(g_pending.toOwner ? g_searchWindow : window, g_pending.message,
+                         g_pending.wParam, 0);
+            ++g_pending.posted;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void SearchWithPost(bool toOwner, UINT message, WPARAM wParam) {
+    g_pending = {toOwner, message, wParam, 0};
+    HHOOK hook = SetWindowsHookExA(WH_CBT, PostWhenProgressAppears, nullptr, GetCurrentThreadId());
+    ClickButton(g_searchWindow, IDC_SEARCH);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_pending.posted, 1);
+}
+
+BOOL CALLBACK FindOwnedWindow(HWND window, LPARAM result) {
+    if (GetWindow(window, GW_OWNER) != g_searchWindow) return TRUE;
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+HWND FindProgressWindow() {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindOwnedWindow, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+TEST_F(SearchWindowTest, AbortButtonAndCloseBoxStopTheSearchAfterOneMessage) {
+    std::string store = TwoMessageStore();
+    DevhostSetDataFolder(store);
+    DevhostSetCurrentFolder("Inbox\\");
+    for (WORD id : {IDOK, IDCANCEL}) {
+        DevhostSetCurrentFolder("Inbox\\");
+        HWND dialog = OpenFromMenu();
+        SearchWithPost(false, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED));
+        EXPECT_EQ(Column(0), (std::vector<std::string>{"a.pdf"})) << id;
+        EXPECT_EQ(g_searchState->idle, 1);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+        EXPECT_EQ(FindProgressWindow(), nullptr);  // gone once the search returned
+        EXPECT_EQ(DevhostCurrentFolder(), "Inbox\\");
+        CloseSearchWindowIfOpen();
+    }
+    RemoveTempMailStore(store);
+}
+
+// A close reaching the window during a search (WM_CLOSE as from the taskbar,
+// which the dialog turns into IDCANCEL) stops the search and closes the
+// window once the search has returned, without freeing anything under it.
+TEST_F(SearchWindowTest, CloseDuringSearchWaitsForTheSearchToEnd) {
+    std::string store = TwoMessageStore();
+    DevhostSetDataFolder(store);
+    DevhostSetCurrentFolder("Inbox\\");
+    for (UINT message : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(WM_COMMAND)}) {
+        DevhostReset();
+        DevhostSetCurrentFolder("Inbox\\");
+        HWND dialog = OpenFromMenu();
+        SearchWithPost(true, message, message == WM_COMMAND ? IDCANCEL : 0);
+        PumpMessages();  // WM_CLOSE arrives as a posted IDCANCEL
+        EXPECT_EQ(g_searchState, nullptr) << message;
+        EXPECT_FALSE(IsWindow(dialog));
+        EXPECT_EQ(FindProgressWindow(), nullptr);
+        EXPECT_EQ(DevhostGetCounters().sourcesHandedOut, DevhostGetCounters().sourcesFreed);
+        EXPECT_EQ(DevhostCurrentFolder(), "Inbox\\");
+    }
+    // The next command opens a fresh, working window.
+    HWND again = OpenFromMenu();
+    ASSERT_NE(again, nullptr);
+    ClickButton(again, IDC_SEARCH);
+    EXPECT_EQ(RowCount(), 2);
+    RemoveTempMailStore(store);
+}
+
+}  // namespace
