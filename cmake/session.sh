@@ -119,4 +119,7 @@ qf_session_begin() {
   mkdir -p "$WINEPREFIX"
   LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH wineserver -p
   LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH wine wineboot -i >/dev/null 2>&1
+  # Plain Xvfb has no window manager: unmanaged windows spare every hide or
+  # destroy of a top-level window Wine's two-second wait for one.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }

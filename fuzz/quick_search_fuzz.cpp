@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     QuickSearchTable table;
     BuildQuickSearchTable(pat, m, &table);
-    if (QuickSearch(n, m, pat, txt, &table) != PlainSearch(text.data(), n, pattern.data(), m, false))
+    if (QuickSearch(n, m, pat, txt, &table) !=
+        PlainSearch(text.data(), n, pattern.data(), m, false))
         std::abort();
     BuildFoldedQuickSearchTable(pat, m, &table);
     if (QuickSearchFolded(n, m, pat, txt, &table) !=

@@ -14,8 +14,7 @@ const HostApiEntry kHostApiEntries[kHostApiFieldCount] = {
 };
 
 static BkaUnusedFn* FieldOf(const HostApiEntry& entry) {
-    return reinterpret_cast<BkaUnusedFn*>(reinterpret_cast<char*>(&g_hostApi) +
-                                          entry.fieldOffset);
+    return reinterpret_cast<BkaUnusedFn*>(reinterpret_cast<char*>(&g_hostApi) + entry.fieldOffset);
 }
 
 int BindHostApiWith(const HostLookup& lookup) {

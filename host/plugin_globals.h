@@ -5,7 +5,7 @@
 
 struct SearchWindowState;
 
-extern HINSTANCE g_instance;            // both dialog templates load from it
-extern HWND g_hostMainWindow;           // disabled while a search runs
-extern HWND g_searchWindow;             // read only to raise the window
+extern HINSTANCE g_instance;              // both dialog templates load from it
+extern HWND g_hostMainWindow;             // disabled while a search runs
+extern HWND g_searchWindow;               // read only to raise the window
 extern SearchWindowState* g_searchState;  // present exactly while the window exists

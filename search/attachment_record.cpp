@@ -1,6 +1,8 @@
 #include "search/attachment_record.h"
 
-AttachmentRecord* NewAttachmentRecord() { return new AttachmentRecord(); }
+AttachmentRecord* NewAttachmentRecord() {
+    return new AttachmentRecord();
+}
 
 void DestroyAttachmentRecord(AttachmentRecord* record) {
     ReleaseRefString(&record->folderName);

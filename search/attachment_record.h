@@ -4,9 +4,9 @@
 #include "search/ref_string.h"
 
 struct AttachmentRecord {
-    RefString messageId;   // shared with every record of the message
+    RefString messageId;  // shared with every record of the message
     RefString fileName;
-    RefString typeName;    // filled by the results list
+    RefString typeName;  // filled by the results list
     RefString subject;
     RefString sender;
     RefString date;        // local time, "%04d/%02d/%02d %02d:%02d:%02d"

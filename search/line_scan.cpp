@@ -13,7 +13,8 @@
 #if defined(__clang__) || defined(__GNUC__)
 __attribute__((no_sanitize_address))
 #endif
-const char* FindCrOrNul(const char* text) {
+const char*
+FindCrOrNul(const char* text) {
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i zero = _mm_setzero_si128();
     uintptr_t address = reinterpret_cast<uintptr_t>(text);

@@ -20,10 +20,11 @@ bool ConvertMailTimeToLocal(const CalendarTime& fields, int zoneMinutes, Calenda
     FILETIME fileTime;
     if (!SystemTimeToFileTime(&utc, &fileTime)) return false;
 
-    uint64_t units = (static_cast<uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
+    uint64_t units =
+        (static_cast<uint64_t>(fileTime.dwHighDateTime) << 32) | fileTime.dwLowDateTime;
     // A zone shift past either end of the representable range has no time.
-    uint64_t shift = static_cast<uint64_t>(zoneMinutes < 0 ? -zoneMinutes : zoneMinutes) *
-                     kUnitsPerMinute;
+    uint64_t shift =
+        static_cast<uint64_t>(zoneMinutes < 0 ? -zoneMinutes : zoneMinutes) * kUnitsPerMinute;
     if (zoneMinutes > 0) {
         if (shift > units) return false;
         units -= shift;

@@ -5,8 +5,12 @@
 static const char kMonthNames[12][4] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-static bool IsBlank(unsigned char c) { return c >= 0x01 && c <= 0x20; }
-static bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+static bool IsBlank(unsigned char c) {
+    return c >= 0x01 && c <= 0x20;
+}
+static bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 static const char* SkipBlanks(const char* p) {
     while (IsBlank(static_cast<unsigned char>(*p))) ++p;

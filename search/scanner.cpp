@@ -44,7 +44,7 @@ static void TakeFileName(char* value, uint32_t p, uint32_t n, AttachmentRecord* 
         AssignText(&record->fileName, name);
     } else {
         uint32_t start = p;
-        while (p < n && static_cast<unsigned char>(value[p]) > 0x20) ++p;
+        while (p<n&& static_cast<unsigned char>(value[p])> 0x20) ++p;
         value[p] = '\0';
         AssignText(&record->fileName, value + start);
     }
@@ -86,9 +86,9 @@ static void HandleLine(ScanContext* scan, char* source, uint32_t lineStart, uint
     if (!HasPrefix(line, "Content-")) return;
     bool recorded = false;
     if (HasPrefix(line + 8, "Type:")) {
-        recorded = RecordAttachment(scan->messageId, scan->state, scan->folderName, line + 13,
-                                    cr - lineStart - 13, "name=", 5, &NameShiftTable,
-                                    &scan->header);
+        recorded =
+            RecordAttachment(scan->messageId, scan->state, scan->folderName, line + 13,
+                             cr - lineStart - 13, "name=", 5, &NameShiftTable, &scan->header);
     } else if (HasPrefix(line + 8, "Disposition:")) {
         recorded = RecordAttachment(scan->messageId, scan->state, scan->folderName, line + 20,
                                     cr - lineStart - 20, "filename=", 9, &FilenameShiftTable,
@@ -99,8 +99,8 @@ static void HandleLine(ScanContext* scan, char* source, uint32_t lineStart, uint
 
 void ScanMessageSource(char* source, SearchWindowState* state, const RefString* folderName,
                        const RefString* messageId) {
-    ScanContext scan = {state, folderName, messageId, {false, {nullptr}, {nullptr}, {nullptr}},
-                        false};
+    ScanContext scan = {
+        state, folderName, messageId, {false, {nullptr}, {nullptr}, {nullptr}}, false};
     uint32_t lineStart = 0;
     char* p = source;
     for (;;) {

@@ -129,7 +129,7 @@ void RunSearch(bool includeSubfolders) {
     else
         ScanFolder(start, state);
 
-    g_hostApi.BKA_SetCurrentFolder(TextOf(startFolder));
+    g_hostApi.BKA_SetCurrentFolder(start);
     state->idle = 1;
     ReleaseRefString(&startFolder);
 }

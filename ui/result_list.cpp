@@ -53,8 +53,17 @@ void InitResultList(SearchWindowState* state, HWND dialog) {
 
 // Every row of one extension shares the cached type-name node.
 static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state) {
+    const char* fileName = TextOf(record->fileName);
+    if (!fileName || !*fileName) {
+        // No name has no extension to share: the shell answers for it alone.
+        char typeName[80];
+        int32_t iconIndex = 0;
+        bool ok = QueryShellTypeName("", typeName, &iconIndex);
+        AssignText(&record->typeName, ok ? typeName : "");
+        return ok ? iconIndex : 0;
+    }
     if (!state->typeCache) state->typeCache = NewTypeNameCache();
-    const TypeNameAnswer* answer = LookUpTypeName(state->typeCache, TextOf(record->fileName));
+    const TypeNameAnswer* answer = LookUpTypeName(state->typeCache, fileName);
     if (!answer) {
         AssignText(&record->typeName, "");
         return 0;

@@ -30,7 +30,11 @@ static BOOL OnInitSearchDialog(HWND dialog) {
 
 static void OnSearchNotify(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
-    if (record && record->messageId.node) g_hostApi.BKA_SetCurrentMail(TextOf(record->messageId));
+    if (record && record->messageId.node) {
+        g_hostApi.BKA_SetCurrentMail(TextOf(record->messageId));
+        state = g_searchState;  // the host may have run its loop and closed us
+        if (!state) return;
+    }
     OnColumnClick(header, state);
 }
 
@@ -39,7 +43,8 @@ static void OnSearchNotify(const NMHDR* header, SearchWindowState* state) {
 // stops the search, and the search command closes the window afterwards.
 static void CloseSearchWindow(HWND dialog) {
     SearchWindowState* state = g_searchState;
-    if (state && !state->idle) {
+    // "searching", not "idle": after an abort the search is still unwinding.
+    if (state && state->searching) {
         state->idle = 1;
         state->closeRequested = 1;
         return;
@@ -54,12 +59,14 @@ static void CloseSearchWindow(HWND dialog) {
 
 static void SearchCommand(HWND dialog) {
     SearchWindowState* state = g_searchState;
-    if (!state || !state->idle) return;  // one search at a time
+    if (!state || state->searching) return;  // one search at a time
     EnableWindow(g_hostMainWindow, FALSE);
     EnableWindow(dialog, FALSE);
     HWND progress = CreateProgressWindow(dialog);
     bool includeSubfolders = IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDERS) == BST_CHECKED;
+    state->searching = 1;
     RunSearch(includeSubfolders);
+    state->searching = 0;
     EnableWindow(g_hostMainWindow, TRUE);
     EnableWindow(dialog, TRUE);
     if (progress) DestroyWindow(progress);
@@ -67,9 +74,9 @@ static void SearchCommand(HWND dialog) {
 }
 
 static void FilterCommand(HWND dialog) {
-    if (!g_searchState || !g_searchState->idle) return;  // the records are still coming in
-    char filter[1024];
-    GetDlgItemTextA(dialog, IDC_FILTER_TEXT, filter, sizeof filter);
+    if (!g_searchState || g_searchState->searching) return;  // the records are still coming in
+    char filter[1024] = "";
+    GetWindowTextA(GetDlgItem(dialog, IDC_FILTER_TEXT), filter, sizeof filter);
     ApplyFilter(filter);
 }
 

@@ -7,6 +7,7 @@
 #include "search/scanner.h"
 
 static FakeHost g_fake;
+static std::map<void*, std::string> g_handedOut;  // text -> what it was
 
 static char* QF_WINAPI FakeGetHeader(const char* id) {
     g_fake.calls.push_back(std::string("GetHeader ") + (id ? id : "(null)"));
@@ -15,11 +16,16 @@ static char* QF_WINAPI FakeGetHeader(const char* id) {
     char* copy = new char[it->second.size() + 1];
     std::memcpy(copy, it->second.c_str(), it->second.size() + 1);
     ++g_fake.outstanding;
+    g_handedOut[copy] = std::string("header ") + it->first;
     return copy;
 }
 
 static void QF_WINAPI FakeFree(void* text) {
-    g_fake.calls.push_back("Free");
+    auto it = g_handedOut.find(text);
+    g_fake.calls.push_back("Free " +
+                           (it == g_handedOut.end() ? std::string("unknown") : it->second));
+    if (it == g_handedOut.end()) return;  // never handed out, or freed twice
+    g_handedOut.erase(it);
     --g_fake.outstanding;
     delete[] static_cast<char*>(text);
 }
@@ -40,6 +46,7 @@ static char* QF_WINAPI FakeMIMEHeader(const char* text, char* buffer, int size, 
 
 FakeHost& InstallFakeHost() {
     g_fake = FakeHost();
+    g_handedOut.clear();
     g_hostApi = HostApi();
     g_hostApi.BKA_GetHeader = FakeGetHeader;
     g_hostApi.BKA_Free = FakeFree;
@@ -76,4 +83,6 @@ void ScanText(SearchWindowState* state, const std::string& source, const char* i
     ReleaseRefString(&folder);
 }
 
-std::string Field(const RefString& s) { return s.node ? s.node->text : "<absent>"; }
+std::string Field(const RefString& s) {
+    return s.node ? s.node->text : "<absent>";
+}

@@ -13,8 +13,8 @@ struct FakeHost {
     std::map<std::string, std::string> headers;  // message id -> header block
     std::vector<std::string> calls;              // "GetHeader id", "Free header id", ...
     std::vector<std::string> mimeInputs;
-    std::vector<AttachmentRecord*> rows;         // AddResultRow, in call order
-    int outstanding = 0;                         // texts handed out and not yet freed
+    std::vector<AttachmentRecord*> rows;  // AddResultRow, in call order
+    int outstanding = 0;                  // texts handed out and not yet freed
     bool mimeReturnsNull = false;
     bool mimeFillsBuffer = false;
 };

@@ -1,9 +1,9 @@
+#include "search/header_fields.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "search/header_fields.h"
 
 namespace {
 
@@ -34,8 +34,8 @@ TEST(HeaderFields, CutsTheThreeValuesInPlace) {
 }
 
 TEST(HeaderFields, NamesAreExactAndAtLineStart) {
-    Fields f = Find(
-        "FROM: a\r\nfrom: b\r\nSubject : c\r\nResent-From: d\r\nX-Date: e\r\nSubject:x\r\n");
+    Fields f =
+        Find("FROM: a\r\nfrom: b\r\nSubject : c\r\nResent-From: d\r\nX-Date: e\r\nSubject:x\r\n");
     EXPECT_EQ(f.subject, "x");
     EXPECT_EQ(f.sender, "<none>");
     EXPECT_EQ(f.date, "<none>");

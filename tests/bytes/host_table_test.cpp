@@ -23,17 +23,26 @@ const char* QF_WINAPI Version() {
     ++g_host->versionCalls;
     return g_host->version;
 }
-intptr_t QF_WINAPI Other() { return 0; }
+intptr_t QF_WINAPI Other() {
+    return 0;
+}
 
-void* Module() { return g_host->noModule ? nullptr : reinterpret_cast<void*>(0x400000); }
+void* Module() {
+    return g_host->noModule ? nullptr : reinterpret_cast<void*>(0x400000);
+}
 BkaUnusedFn Proc(void*, const char* name) {
     g_host->lookups.push_back(name);
     if (g_host->missing.count(name)) return nullptr;
-    if (std::strcmp(name, "BKA_GetVersion") == 0) return reinterpret_cast<BkaUnusedFn>(reinterpret_cast<void*>(Version));
+    if (std::strcmp(name, "BKA_GetVersion") == 0)
+        return reinterpret_cast<BkaUnusedFn>(reinterpret_cast<void*>(Version));
     return Other;
 }
-int Length(const char* text) { return static_cast<int>(std::strlen(text)); }
-int Compare(const char* a, const char* b) { return std::strcmp(a, b); }
+int Length(const char* text) {
+    return static_cast<int>(std::strlen(text));
+}
+int Compare(const char* a, const char* b) {
+    return std::strcmp(a, b);
+}
 const HostLookup kLookup = {Module, Proc, Length, Compare};
 
 struct HostTable : ::testing::Test {
@@ -94,9 +103,9 @@ TEST_F(HostTable, VersionGate) {
         bool withSetStatus;
         int expected;
     } cases[] = {
-        {"1.99", false, 1},      {"", false, 1},           {"2.00.05", false, 1},
-        {"2.00.06", false, 0},   {"2.00.06", true, 1},     {"2.00.050", false, 0},
-        {"2.00.050", true, 1},   {"10.0", false, 1},       {"3", false, 0},
+        {"1.99", false, 1},    {"", false, 1},       {"2.00.05", false, 1},
+        {"2.00.06", false, 0}, {"2.00.06", true, 1}, {"2.00.050", false, 0},
+        {"2.00.050", true, 1}, {"10.0", false, 1},   {"3", false, 0},
     };
     for (const auto& c : cases) {
         g_hostApi = HostApi();

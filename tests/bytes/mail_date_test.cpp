@@ -1,10 +1,10 @@
+#include "search/mail_date.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-#include "search/mail_date.h"
 
 namespace {
 
@@ -58,12 +58,12 @@ TEST(MailDate, NoCalendarTimeMeansFalse) {
     const char* values[] = {
         "0 Jan 2011 10:00:00 +0000",  "31 Feb 2011 10:00:00 +0000", "29 Feb 2011",
         "1 Jan 2011 24:00:00 +0000",  "1 Jan 2011 10:60:00 +0000",  "1 Jan 1600",
-        "1 Jan 1601 00:00:00 +0100",  // before the start of the calendar after the shift
+        "1 Jan 1601 00:00:00 +0100",   // before the start of the calendar after the shift
         "31 Dec 9999 23:59:59 -2359",  // a five-digit year after the shift
     };
     for (const char* value : values) EXPECT_EQ(Format(value), "false") << value;
-    EXPECT_EQ(Format("29 Feb 2012 00:00:00 +0000"), InTokyo() ? "2012/02/29 09:00:00"
-                                                              : "2012/02/29 00:00:00");
+    EXPECT_EQ(Format("29 Feb 2012 00:00:00 +0000"),
+              InTokyo() ? "2012/02/29 09:00:00" : "2012/02/29 00:00:00");
 }
 
 TEST(MailDate, ParsesFieldsAndZone) {

@@ -1,9 +1,9 @@
+#include "search/quick_search.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "search/quick_search.h"
 
 static int32_t Find(const std::string& text, const char* pattern) {
     QuickSearchTable table;
@@ -16,8 +16,7 @@ static int32_t FindFolded(const std::string& text, const char* pattern) {
     QuickSearchTable table;
     uint32_t m = static_cast<uint32_t>(std::strlen(pattern));
     BuildFoldedQuickSearchTable(pattern, m, &table);
-    return QuickSearchFolded(static_cast<uint32_t>(text.size()), m, pattern, text.c_str(),
-                             &table);
+    return QuickSearchFolded(static_cast<uint32_t>(text.size()), m, pattern, text.c_str(), &table);
 }
 
 TEST(QuickSearch, FixedTablesHaveTheirShifts) {
@@ -57,8 +56,8 @@ TEST(QuickSearch, FoldedMatchesAsciiLettersOnly) {
     EXPECT_EQ(FindFolded("README.TXT", "txt"), 7);
     EXPECT_EQ(FindFolded("readme.txt", "READ"), 0);
     EXPECT_EQ(FindFolded("report.pdf", "\x82\x6F\x82\x63\x82\x65"), -1);  // full-width PDF
-    EXPECT_EQ(FindFolded("\x83\x61", "\x83\x41"), 0);  // trail bytes fold too
-    EXPECT_EQ(FindFolded("\xC0", "\xE0"), -1);          // nothing above 0x7F folds
+    EXPECT_EQ(FindFolded("\x83\x61", "\x83\x41"), 0);                     // trail bytes fold too
+    EXPECT_EQ(FindFolded("\xC0", "\xE0"), -1);  // nothing above 0x7F folds
     QuickSearchTable table;
     BuildFoldedQuickSearchTable("a", 1, &table);
     EXPECT_EQ(QuickSearchFolded(1, 1, nullptr, "a", &table), -1);

@@ -1,7 +1,8 @@
+#include "search/ref_string.h"
+
 #include <gtest/gtest.h>
 
 #include "search/attachment_record.h"
-#include "search/ref_string.h"
 
 TEST(RefString, MakeAssignAndRelease) {
     RefString empty = MakeRefString("");
@@ -56,7 +57,7 @@ TEST(RefString, CompareTextIsUnsignedByteOrder) {
         const char* a;
         const char* b;
         int expected;
-    } cases[] = {{"abc", "abd", -1}, {"abc", "ab", 1}, {"", "", 0},
+    } cases[] = {{"abc", "abd", -1}, {"abc", "ab", 1},     {"", "", 0},
                  {"Z", "a", -1},     {"\x82\xa0", "z", 1}, {"ab", "ab", 0}};
     for (const auto& c : cases) {
         RefString a = MakeRefString(c.a);

@@ -1,10 +1,11 @@
+#include "search/scanner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "search/scanner.h"
 #include "search/search_state.h"
 #include "tests/bytes/fake_host.h"
 
@@ -45,8 +46,8 @@ TEST_F(ScannerTest, QuotedUnquotedAndFoldedNames) {
              "Content-Type: x; name=\r\n\r\n"
              "Content-Type: x; name= x\r\n\r\n"
              "Content-Type: x; name==?UTF-8?B?YS5wZGY=?=\r\n\r\n");
-    EXPECT_EQ(Names(), (NameList{"conv:report.pdf", "conv:a.zip", "b.txt", "abc.pdf;", "end.pdf", "",
-                              "", "=?UTF-8?B?YS5wZGY=?="}));
+    EXPECT_EQ(Names(), (NameList{"conv:report.pdf", "conv:a.zip", "b.txt", "abc.pdf;", "end.pdf",
+                                 "", "", "=?UTF-8?B?YS5wZGY=?="}));
     // Every row was shown in order, with the record's folder shared.
     ASSERT_EQ(host->rows.size(), state->results.size());
     EXPECT_EQ(host->rows[0], state->results[0]);
@@ -87,7 +88,8 @@ TEST_F(ScannerTest, PrefixesAreExactAndFinalLineIsIgnored) {
 }
 
 TEST_F(ScannerTest, WritesNulsWhereTheNameEnds) {
-    std::string text = "Content-Type: x; name=\"q.pdf\"; a=b\r\nContent-Type: x; name=u.pdf\r\n\r\n";
+    std::string text =
+        "Content-Type: x; name=\"q.pdf\"; a=b\r\nContent-Type: x; name=u.pdf\r\n\r\n";
     std::vector<char> buffer(text.begin(), text.end());
     buffer.push_back('\0');
     RefString folder = MakeRefString("Inbox"), id = MakeRefString("m1");
@@ -113,8 +115,8 @@ TEST_F(ScannerTest, HeaderFieldsAreFetchedOnceAndShared) {
     EXPECT_EQ(a->messageId.node, b->messageId.node);
     EXPECT_EQ(a->typeName.node, nullptr);
     // One header fetch, released before the second row.
-    EXPECT_EQ(host->calls, (std::vector<std::string>{"GetHeader m1", "Free", "AddResultRow",
-                                                     "AddResultRow"}));
+    EXPECT_EQ(host->calls, (std::vector<std::string>{"GetHeader m1", "Free header m1",
+                                                     "AddResultRow", "AddResultRow"}));
 }
 
 TEST_F(ScannerTest, MissingFieldsStayAbsent) {
@@ -153,7 +155,7 @@ TEST_F(ScannerTest, EdgesOfTheSource) {
     ScanText(state, "Content-Type: x; name=\"");
     ScanText(state, "\r\n\r\n\r");
     EXPECT_TRUE(state->results.empty());
-    ScanText(state, "Content-Type: x; name=\"abc\r\n");  // unclosed quote at the very end
+    ScanText(state, "Content-Type: x; name=\"abc\r\n");    // unclosed quote at the very end
     ScanText(state, "Content-Type: x; name=a\rb\nc\r\n");  // lone CR and LF end the name
     EXPECT_EQ(Names(), (NameList{"conv:abc", "a"}));
 }

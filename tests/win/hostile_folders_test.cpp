@@ -66,7 +66,7 @@ DWORD WINAPI RunDeepSearch(void* parameter) {
 // it goes as deep as the platform lets it enumerate and never past the buffer.
 TEST_F(HostileFolders, TreeDeeperThanTheIdBufferOnAOneMegabyteStack) {
     store = MakeTempMailStore();
-    const int kDepth = 600;
+    const int kDepth = 520;  // ids of 1046 bytes
     std::wstring path = L"\\\\?\\" + Widen(store) + L"Inbox";
     std::string id = "Inbox\\";
     CreateDirectoryW(path.c_str(), nullptr);
@@ -164,7 +164,9 @@ TEST_F(HostileFolders, FolderIdsThatAreNoDirectory) {
     }
 }
 
-TEST_F(HostileFolders, TenThousandEmptyFolders) {
+// Ten thousand took 84 s under Wine here, mostly outside the search; two
+// thousand show the same walk in a few seconds.
+TEST_F(HostileFolders, ThousandsOfEmptyFolders) {
     const int kFolders = 2000;
     DWORD start = GetTickCount();
     store = MakeTempMailStore();
@@ -172,7 +174,8 @@ TEST_F(HostileFolders, TenThousandEmptyFolders) {
     for (int i = 0; i < kFolders; ++i) {
         CreateDirectoryA((store + "Inbox\\" + std::to_string(i)).c_str(), nullptr);
     }
-    WriteMessage(store, "Inbox\\9999\\", "1.eml", Message("last.txt"));
+    WriteMessage(store, "Inbox\\" + std::to_string(kFolders - 1) + "\\", "1.eml",
+                 Message("last.txt"));
     DWORD made = GetTickCount();
     OpenStore();
     Search(true);

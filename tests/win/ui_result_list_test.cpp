@@ -1,5 +1,5 @@
 // The results list: rows, column widths, type names, sorting with header
-// arrows, the comparators, and the double-click that opens a message.
+// arrows and the comparators.
 #include <windows.h>
 // The controls' and shell's declarations need <windows.h> first.
 #include <commctrl.h>
@@ -199,22 +199,6 @@ TEST_F(ResultListTest, ColumnClicksSortAndShowOneArrow) {
     SendMessageA(g_searchWindow, WM_NOTIFY, IDCANCEL, reinterpret_cast<LPARAM>(&other));
     EXPECT_EQ(g_searchState->sortColumn, 0);
     EXPECT_EQ(g_searchState->sortAscending, 1);
-}
-
-TEST_F(ResultListTest, DoubleClickShowsTheSelectedRowsMessage) {
-    AddTestRecord("one.pdf");
-    AddTestRecord("two.pdf");
-    NMITEMACTIVATE click = {};
-    click.hdr = {ResultList(), 1002, static_cast<UINT>(NM_DBLCLK)};
-    click.iItem = 0;  // the click position is not what counts
-    SendMessageA(g_searchWindow, WM_NOTIFY, 1002, reinterpret_cast<LPARAM>(&click));
-    EXPECT_TRUE(DevhostSetCurrentMailLog().empty());  // nothing selected yet
-
-    LVITEMA state = {};
-    state.stateMask = state.state = LVIS_SELECTED;
-    SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&state));
-    SendMessageA(g_searchWindow, WM_NOTIFY, 1002, reinterpret_cast<LPARAM>(&click));
-    EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\two.pdf"}));
 }
 
 }  // namespace

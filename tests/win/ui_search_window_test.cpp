@@ -210,11 +210,14 @@ TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
     EXPECT_EQ(g_searchState->idle, 1);
     ASSERT_EQ(Column(0), (std::vector<std::string>{"a.pdf", "b.pdf"}));
 
+    NMITEMACTIVATE click = {};
+    click.hdr = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    click.iItem = 0;  // the click's position is not what counts, the selection is
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_TRUE(DevhostSetCurrentMailLog().empty());
     LVITEMA select = {};
     select.stateMask = select.state = LVIS_SELECTED;
     SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
-    NMITEMACTIVATE click = {};
-    click.hdr = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
     EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\002.eml"}));
     CloseSearchWindowIfOpen();
@@ -229,6 +232,7 @@ struct PendingPost {
     UINT message;
     WPARAM wParam;
     int posted;
+    bool thenClose;  // a taskbar close right behind it
 };
 PendingPost g_pending;
 
@@ -239,14 +243,15 @@ LRESULT CALLBACK PostWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam)
         if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD)) {
             PostMessageA(g_pending.toOwner ? g_searchWindow : window, g_pending.message,
                          g_pending.wParam, 0);
+            if (g_pending.thenClose) PostMessageA(g_searchWindow, WM_CLOSE, 0, 0);
             ++g_pending.posted;
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void SearchWithPost(bool toOwner, UINT message, WPARAM wParam) {
-    g_pending = {toOwner, message, wParam, 0};
+void SearchWithPost(bool toOwner, UINT message, WPARAM wParam, bool thenClose = false) {
+    g_pending = {toOwner, message, wParam, 0, thenClose};
     HHOOK hook = SetWindowsHookExA(WH_CBT, PostWhenProgressAppears, nullptr, GetCurrentThreadId());
     ClickButton(g_searchWindow, IDC_SEARCH);
     UnhookWindowsHookEx(hook);
@@ -290,11 +295,23 @@ TEST_F(SearchWindowTest, CloseDuringSearchWaitsForTheSearchToEnd) {
     std::string store = TwoMessageStore();
     DevhostSetDataFolder(store);
     DevhostSetCurrentFolder("Inbox\\");
-    for (UINT message : {static_cast<UINT>(WM_CLOSE), static_cast<UINT>(WM_COMMAND)}) {
+    // A close, a cancel command, two closes, and an abort followed by a close:
+    // the search is still unwinding after the first of each pair.
+    struct {
+        bool toOwner;
+        UINT message;
+        WPARAM wParam;
+        bool thenClose;
+    } closes[] = {{true, WM_CLOSE, 0, false},
+                  {true, WM_COMMAND, IDCANCEL, false},
+                  {true, WM_CLOSE, 0, true},
+                  {false, WM_COMMAND, IDOK, true}};
+    for (const auto& close : closes) {
+        UINT message = close.message;
         DevhostReset();
         DevhostSetCurrentFolder("Inbox\\");
         HWND dialog = OpenFromMenu();
-        SearchWithPost(true, message, message == WM_COMMAND ? IDCANCEL : 0);
+        SearchWithPost(close.toOwner, close.message, close.wParam, close.thenClose);
         PumpMessages();  // WM_CLOSE arrives as a posted IDCANCEL
         EXPECT_EQ(g_searchState, nullptr) << message;
         EXPECT_FALSE(IsWindow(dialog));
