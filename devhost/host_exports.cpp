@@ -26,11 +26,18 @@ static char* HandOut(const std::string& text, DevhostTextKind kind) {
     return copy;
 }
 
-// The message's source as the host serves it; empty for a missing file.
-static std::string LoadSource(const char* messageId) {
+// The message's source as the host serves it; empty for a missing file. The
+// last one is kept, as a mail client keeps the open message: the plug-in asks
+// for a header right after the source of the same message.
+static const std::string& LoadSource(const char* messageId, bool fresh) {
+    static std::string lastPath, lastSource;
+    std::string path = g_devhost.dataFolder + messageId;
+    if (!fresh && path == lastPath) return lastSource;
     std::string bytes;
-    ReadWholeFile(g_devhost.dataFolder + messageId, &bytes);
-    return NormalizeMessageText(bytes.data(), bytes.size());
+    ReadWholeFile(path, &bytes);
+    lastSource = NormalizeMessageText(bytes.data(), bytes.size());
+    lastPath = path;
+    return lastSource;
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() {
@@ -85,7 +92,7 @@ DEVHOST_EXPORT int WINAPI BKA_GetNextMail(int position, char* idBuffer, int buff
 DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
     if (!messageId) return nullptr;
     char* source = nullptr;
-    if (!g_devhost.noSource.count(messageId)) source = HandOut(LoadSource(messageId), kSourceText);
+    if (!g_devhost.noSource.count(messageId)) source = HandOut(LoadSource(messageId, true), kSourceText);
     if (g_devhost.abortAfter > 0 && ++g_devhost.sourcesSinceAbortArmed == g_devhost.abortAfter) {
         if (PostAbortToProgressWindow()) ++g_devhost.counters.abortsPosted;
     }
@@ -94,9 +101,8 @@ DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
 
 DEVHOST_EXPORT char* WINAPI BKA_GetHeader(const char* messageId) {
     if (!messageId || g_devhost.noHeader.count(messageId)) return nullptr;
-    std::string source = LoadSource(messageId);
-    source.resize(HeaderBlockLength(source));
-    return HandOut(source, kHeaderText);
+    const std::string& source = LoadSource(messageId, false);
+    return HandOut(source.substr(0, HeaderBlockLength(source)), kHeaderText);
 }
 
 DEVHOST_EXPORT void WINAPI BKA_Free(void* text) {

@@ -52,10 +52,24 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    // One read at the file's size; a file that grows meanwhile is read on.
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF)
+        bytes->reserve(static_cast<size_t>(size.QuadPart));
     char chunk[65536];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
+    if (bytes->capacity() > 0) {
+        bytes->resize(bytes->capacity());
+        DWORD total = 0;
+        while (total < bytes->size() &&
+               (ok = ReadFile(file, &(*bytes)[total], static_cast<DWORD>(bytes->size() - total),
+                              &got, nullptr)) &&
+               got > 0)
+            total += got;
+        bytes->resize(total);
+    }
+    while (ok && (ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
         bytes->append(chunk, got);
     }
     CloseHandle(file);

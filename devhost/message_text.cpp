@@ -5,6 +5,12 @@
 std::string NormalizeMessageText(const char* bytes, size_t size) {
     const void* nul = memchr(bytes, 0, size);
     if (nul) size = static_cast<size_t>(static_cast<const char*>(nul) - bytes);
+    // Most files already end their lines with CR LF: then nothing is converted.
+    bool bareLf = false;
+    for (const char* lf = static_cast<const char*>(memchr(bytes, '\n', size)); lf && !bareLf;
+         lf = static_cast<const char*>(memchr(lf + 1, '\n', size - (lf + 1 - bytes))))
+        bareLf = lf == bytes || lf[-1] != '\r';
+    if (!bareLf) return std::string(bytes, size);
     std::string text;
     text.reserve(size + size / 32);
     for (size_t i = 0; i < size; ++i) {

@@ -33,7 +33,12 @@ bool ScanFolder(const char* folderId, SearchWindowState* state) {
         messageId[sizeof messageId - 1] = '\0';  // the id buffer is ours to terminate
         char* source = g_hostApi.BKA_GetSource(messageId);
         RefString id = MakeRefString(messageId);
-        if (source) ScanMessageSource(source, state, &folderName, &id);
+        if (source) {
+            // The message's rows are drawn together, at the drain below.
+            BeginRowBatch(state);
+            ScanMessageSource(source, state, &folderName, &id);
+            EndRowBatch(state);
+        }
         ReleaseRefString(&id);
         if (source) g_hostApi.BKA_Free(source);
         DrainMessageQueue(state);

@@ -35,6 +35,7 @@ struct SearchWindowState {
 
     // Not part of the window's visible state: caches and close bookkeeping.
     TypeNameCache* typeCache;
+    uint8_t rowBatch;        // 0 none, 1 open, 2 open with the list's drawing held
     uint8_t searching;       // the search command is running (an abort may have been asked)
     uint8_t closeRequested;  // a close arrived while a search ran
 };

@@ -22,9 +22,11 @@ void ApplyFilter(const char* filter) {
     if (m != 0) BuildFoldedQuickSearchTable(filter, m, &table);
 
     ClearResultList(state);
+    BeginRowBatch(state);
     for (AttachmentRecord* record : state->results) {
         if (m == 0 || MatchesFilter(TextOf(record->fileName), filter, m, &table)) {
             AddResultRow(record, state);
         }
     }
+    EndRowBatch(state);
 }

@@ -72,7 +72,19 @@ static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state
     return answer->iconIndex;
 }
 
+void BeginRowBatch(SearchWindowState* state) { state->rowBatch = 1; }
+
+void EndRowBatch(SearchWindowState* state) {
+    // Turning drawing back on makes the list draw itself anew.
+    if (state->rowBatch == 2) SendMessageA(state->listView, WM_SETREDRAW, TRUE, 0);
+    state->rowBatch = 0;
+}
+
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {
+    if (state->rowBatch == 1) {
+        SendMessageA(state->listView, WM_SETREDRAW, FALSE, 0);
+        state->rowBatch = 2;
+    }
     int32_t iconIndex = AssignTypeName(record, state);
     int row = static_cast<int>(SendMessageA(state->listView, LVM_GETITEMCOUNT, 0, 0));
 

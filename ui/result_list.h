@@ -13,6 +13,11 @@ struct tagNMHDR;
 void InitResultList(SearchWindowState* state, HWND dialog);
 // AddResultRow (appends one row, fills the record's typeName) is declared
 // with the scanner, its main caller.
+// Rows added between these two are drawn once, when the batch ends: each
+// insertion into a drawn list costs a redraw of its own. Drawing is held only
+// once a row arrives, so a batch without rows costs nothing.
+void BeginRowBatch(SearchWindowState* state);
+void EndRowBatch(SearchWindowState* state);
 // Deletes every row and removes the sort indication.
 void ClearResultList(SearchWindowState* state);
 // Sorts on a header click of the list; ignores every other notification.
