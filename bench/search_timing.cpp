@@ -106,6 +106,7 @@ extern "C" void __real__Z12AddResultRowP16AttachmentRecordP17SearchWindowState(A
                                                                                SearchWindowState*);
 
 extern "C" void __real__Z9RunSearchb(bool);
+extern "C" void __real__Z11EndRowBatchP17SearchWindowState(SearchWindowState*);
 
 extern "C" void __wrap__Z9RunSearchb(bool includeSubfolders) {
     double start = NowSeconds();
@@ -131,6 +132,13 @@ extern "C" void __wrap__Z12AddResultRowP16AttachmentRecordP17SearchWindowState(
     g_times.rows += seconds;
     ++g_times.rowCount;
     if (g_scanStart > 0) g_rowsInScan += seconds;
+}
+
+// The end of a message's batch is where its held rows are drawn: row time.
+extern "C" void __wrap__Z11EndRowBatchP17SearchWindowState(SearchWindowState* state) {
+    double start = NowSeconds();
+    __real__Z11EndRowBatchP17SearchWindowState(state);
+    g_times.rows += Elapsed(start);
 }
 
 double NowSeconds() {
