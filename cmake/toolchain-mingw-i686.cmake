@@ -1,12 +1,5 @@
-# Cross build for 32-bit Windows with the posix thread-model MinGW-w64 compilers.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for 32-bit Windows: the plug-in users install.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Tests and tools run under Wine; the wrapper sets the prefix, locale and zone.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;--loader=/usr/lib/wine/wine)
+set(QF_MINGW_TRIPLE i686-w64-mingw32)
+set(QF_WINE_LOADER /usr/lib/wine/wine)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

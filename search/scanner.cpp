@@ -29,6 +29,10 @@ static void ReleaseHeaderFields(MessageHeaderFields* header) {
     ReleaseRefString(&header->date);
 }
 
+static bool IsBlankByte(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
 // The name after the pattern: quoted names go through the host's conversion,
 // unquoted ones are taken as raw bytes up to the first blank.
 static void TakeFileName(char* value, uint32_t p, uint32_t n, AttachmentRecord* record) {
@@ -44,7 +48,7 @@ static void TakeFileName(char* value, uint32_t p, uint32_t n, AttachmentRecord* 
         AssignText(&record->fileName, name);
     } else {
         uint32_t start = p;
-        while (p<n&& static_cast<unsigned char>(value[p])> 0x20) ++p;
+        while (p < n && !IsBlankByte(value[p])) ++p;
         value[p] = '\0';
         AssignText(&record->fileName, value + start);
     }
