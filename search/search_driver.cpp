@@ -33,14 +33,12 @@ bool ScanFolder(const char* folderId, SearchWindowState* state) {
         messageId[sizeof messageId - 1] = '\0';  // the id buffer is ours to terminate
         char* source = g_hostApi.BKA_GetSource(messageId);
         RefString id = MakeRefString(messageId);
-        if (source) {
-            // The message's rows are drawn together, at the drain below.
-            BeginRowBatch(state);
-            ScanMessageSource(source, state, &folderName, &id);
-            EndRowBatch(state);
-        }
+        if (source) ScanMessageSource(source, state, &folderName, &id);
         ReleaseRefString(&id);
         if (source) g_hostApi.BKA_Free(source);
+        // The rows held since the list last drew are drawn in the drain below,
+        // if it is their time.
+        PaceRowBatch(state);
         DrainMessageQueue(state);
         if (state->idle) {
             ReleaseRefString(&folderName);
@@ -121,6 +119,8 @@ void RunSearch(bool includeSubfolders) {
     ClearResults(state);
     RefString startFolder = MakeRefString(g_hostApi.BKA_GetCurrentFolder());
     ClearResultList(state);
+    // The whole search is one batch of rows, drawn at a bounded rate.
+    BeginRowBatch(state);
 
     const char* displayName = g_hostApi.BKA_GetFolderDisplayName(TextOf(startFolder));
     char title[1024];
@@ -133,6 +133,7 @@ void RunSearch(bool includeSubfolders) {
         WalkFolders(state, TextOf(state->dataFolder), start);
     else
         ScanFolder(start, state);
+    EndRowBatch(state);  // the rows found since the last paint, aborted or not
 
     g_hostApi.BKA_SetCurrentFolder(start);
     state->idle = 1;

@@ -72,12 +72,31 @@ static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state
     return answer->iconIndex;
 }
 
-void BeginRowBatch(SearchWindowState* state) { state->rowBatch = 1; }
+void BeginRowBatch(SearchWindowState* state) {
+    state->rowBatch = 1;
+    state->rowPaints = 0;
+}
+
+// Turning drawing back on makes the list draw itself anew, at the next paint.
+static void LetHeldRowsDraw(SearchWindowState* state) {
+    SendMessageA(state->listView, WM_SETREDRAW, TRUE, 0);
+    state->lastPaintTick = GetTickCount();
+    ++state->rowPaints;
+}
 
 void EndRowBatch(SearchWindowState* state) {
-    // Turning drawing back on makes the list draw itself anew.
-    if (state->rowBatch == 2) SendMessageA(state->listView, WM_SETREDRAW, TRUE, 0);
+    if (state->rowBatch == 2) LetHeldRowsDraw(state);
     state->rowBatch = 0;
+}
+
+void PaceRowBatch(SearchWindowState* state) {
+    if (state->rowBatch != 2) return;
+    // Unsigned difference: right across the tick count's wrap as well.
+    if (state->rowPaints != 0 && GetTickCount() - state->lastPaintTick < state->paintInterval) {
+        return;
+    }
+    LetHeldRowsDraw(state);
+    state->rowBatch = 1;
 }
 
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {

@@ -18,6 +18,14 @@ void InitResultList(SearchWindowState* state, HWND dialog);
 // once a row arrives, so a batch without rows costs nothing.
 void BeginRowBatch(SearchWindowState* state);
 void EndRowBatch(SearchWindowState* state);
+// Inside a batch that lasts a whole search: lets the rows held so far be
+// drawn at the next paint if the list has not drawn for paintInterval ms (or
+// not yet in this batch), and holds drawing again when the next row arrives.
+void PaceRowBatch(SearchWindowState* state);
+// How long a search holds new rows back at most, in milliseconds: short
+// enough that rows seem to stream in, long enough that painting stays a
+// small share of the search even where one paint of the list costs 25 ms.
+enum { kRowPaintInterval = 150 };
 // Deletes every row and removes the sort indication.
 void ClearResultList(SearchWindowState* state);
 // Sorts on a header click of the list; ignores every other notification.

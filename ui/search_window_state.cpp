@@ -5,6 +5,7 @@
 #include "host/host_api.h"
 #include "search/quick_search.h"
 #include "search/search_state.h"
+#include "ui/result_list.h"
 #include "ui/type_name_cache.h"
 #include "ui/window_layout.h"
 
@@ -14,6 +15,7 @@ SearchWindowState* CreateSearchWindowState(HWND dialog) {
     state->typeCache = NewTypeNameCache();
     state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
     state->idle = 1;
+    state->paintInterval = kRowPaintInterval;
     BuildFixedShiftTables();
     return state;
 }

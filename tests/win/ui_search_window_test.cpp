@@ -224,6 +224,62 @@ TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
     RemoveTempMailStore(store);
 }
 
+// The list's paints, seen from a subclass: how many happened while the search
+// ran, and how many rows the last one showed.
+struct PaintLog {
+    WNDPROC listProc;
+    int duringSearch;
+    int afterSearch;
+    int rowsAtLastPaint;
+};
+PaintLog g_paints;
+
+LRESULT CALLBACK CountListPaints(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        ++(g_searchState && g_searchState->searching ? g_paints.duringSearch
+                                                     : g_paints.afterSearch);
+        g_paints.rowsAtLastPaint = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    }
+    return CallWindowProcA(g_paints.listProc, list, message, wParam, lParam);
+}
+
+// Forty messages with rows: the list paints as often as the interval lets it,
+// the first rows at once and the last ones when the search has ended.
+TEST_F(SearchWindowTest, SearchPaintsNewRowsAtABoundedRate) {
+    std::vector<StoreMessage> messages;
+    for (int k = 0; k < 40; ++k) {
+        char name[16];
+        wsprintfA(name, "%03d.eml", k);
+        messages.push_back(
+            {"Inbox\\", name, MessageWithAttachments("s", {std::string(name) + ".pdf"})});
+    }
+    std::string store = MakeMailStore(messages);
+    DevhostSetDataFolder(store);
+    // Held for good: the first message's rows, then all at the end. No
+    // interval: every message's rows, nothing left for the end.
+    struct {
+        uint32_t interval;
+        int duringSearch, afterSearch;
+    } runs[] = {{0xFFFFFFFFu, 1, 1}, {0, 40, 0}};
+    for (const auto& run : runs) {
+        DevhostSetCurrentFolder("Inbox\\");
+        HWND dialog = OpenFromMenu();
+        PumpMessages();
+        g_searchState->paintInterval = run.interval;
+        g_paints = {};
+        g_paints.listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            ResultList(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListPaints)));
+        ClickButton(dialog, IDC_SEARCH);
+        PumpMessages();
+        EXPECT_EQ(g_paints.duringSearch, run.duringSearch) << run.interval;
+        EXPECT_GE(g_paints.afterSearch, run.afterSearch) << run.interval;
+        EXPECT_EQ(g_paints.rowsAtLastPaint, 40) << run.interval;
+        EXPECT_EQ(RowCount(), 40);
+        CloseSearchWindowIfOpen();
+    }
+    RemoveTempMailStore(store);
+}
+
 // Posts a message to the progress window, or to its owner, as soon as the
 // progress window is made: the search's queue drain delivers it after the
 // first message.
