@@ -6,7 +6,7 @@ Deterministic: every byte follows from the seed, so two runs on any machine
 give the same store. A stamp file records the generator's version and the
 size; a store whose stamp matches is reused.
 
-usage: gen_store.py OUT_DIR {small|large|crafted}
+usage: gen_store.py OUT_DIR {small|quick|large|crafted}
 """
 import base64
 import os
@@ -20,6 +20,7 @@ SEED = 20261207
 SIZES = {
     # name: (messages, folders)
     "small": 1000,
+    "quick": 6000,
     "large": 20000,
 }
 
@@ -285,7 +286,7 @@ def write_store(out, size):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "large", "crafted"):
+    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "quick", "large", "crafted"):
         sys.stderr.write(__doc__)
         return 2
     out, size = sys.argv[1], sys.argv[2]

@@ -1,121 +1,98 @@
 #!/usr/bin/env bash
-# ./quenfold bench: builds the benchmark's programs with Release flags in
-# build folders of their own, makes the stores (once), runs every figure and
-# writes bench/results.md. Raw figures land in $QUENFOLD_BUILD/bench-out.
+# ./quenfold bench [--quick]: builds the benchmark's programs with Release
+# flags in build folders of their own, makes the stores (once), runs every
+# figure side by side and writes bench/results.md. --quick uses the
+# 6,000-message store and fewer runs. Raw output lands in $QUENFOLD_BUILD/bench-out.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
 
-BENCH_NATIVE=$QF_BUILD/bench-native
-# The Windows programs run in the bits the machine's Wine runs (see
-# qf_select_arch): 32 as users run the plug-in, else 64.
-BENCH_WIN=$QF_BUILD/bench-win$QF_ARCH
-BENCH_TOOLCHAIN=toolchain-mingw-i686.cmake
-[ "$QF_ARCH" = 64 ] && BENCH_TOOLCHAIN=toolchain-mingw-x86_64.cmake
+store=large runs=3
+[ "${1:-}" = --quick ] && store=quick runs=2
 STORES=${QUENFOLD_BENCH_STORES:-$QF_BUILD/bench-stores}
 OUT=$QF_BUILD/bench-out
+BENCH_NATIVE=$QF_BUILD/bench-native
+BENCH_WIN=$QF_BUILD/bench-win$QF_ARCH
 export TZ=${TZ:-Asia/Tokyo}
 rm -rf "$OUT"
 mkdir -p "$OUT" "$STORES"
+step() { echo "== $*" >&2; }
 
-step() { echo "== $*"; }
-status=0  # a scan whose rows differ from the reference fails the run, after the report
+# What the comparison needs beyond the build: the command timer, the two
+# indexers and the native benchmark library.
+bench_packages=(hyperfine maildir-utils notmuch libbenchmark-dev)
+missing=()
+for p in "${bench_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  step "installing ${missing[*]}"
+  apt-get update -q >&2 && DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+    --no-install-recommends "${missing[@]}" >&2
+fi
 
-step "native Release build (no sanitizers)"
+step "mail stores: $store and crafted (reused when their stamp matches)"
+python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$store" "$store" >&2
+python3 "$QF_ROOT/bench/gen_store.py" "$STORES/crafted" crafted >&2
+data=$STORES/$store/data
+# The indexers read a maildir: hard links to the same files.
+maildir=$STORES/$store/maildir
+if [ ! -d "$maildir/cur" ]; then
+  mkdir -p "$maildir/cur" "$maildir/new" "$maildir/tmp"
+  find "$data" -name '*.eml' -print0 | xargs -0 ln -f -t "$maildir/cur"
+fi
+empty=$STORES/empty
+mkdir -p "$empty/data/Inbox"
+
+step "native Release build and scanner benchmark"
 if [ ! -f "$BENCH_NATIVE/build.ninja" ]; then
   CC=gcc CXX=g++ cmake -S "$QF_ROOT" -B "$BENCH_NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DQF_SANITIZE=OFF >/dev/null
 fi
-cmake --build "$BENCH_NATIVE" -j "$QF_JOBS" --target native_scan_bench >/dev/null
+cmake --build "$BENCH_NATIVE" -j "$QF_JOBS" --target native_scan_bench >&2
+"$BENCH_NATIVE/bench/native_scan_bench" "$data" --benchmark_repetitions=$runs \
+  --benchmark_report_aggregates_only=true --benchmark_out="$OUT/native.json" \
+  --benchmark_out_format=json >&2
 
-step "mail stores (reused when their stamp matches)"
-for size in small crafted large; do
-  python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$size" "$size"
-done
-
-scan=$BENCH_NATIVE/bench/native_scan_bench
-step "scanner, native: small store (rows checked against the reference scan)"
-"$scan" --check "$STORES/small/data" >"$OUT/native_small.txt" || status=1
-step "scanner, native: crafted message (17 MB header, 500 attachments)"
-"$scan" --reference --passes 5 "$STORES/crafted/data" >"$OUT/native_crafted.txt" || status=1
-step "scanner, native: large store (rows checked against the reference scan)"
-"$scan" --check "$STORES/large/data" >"$OUT/native_large.txt" || status=1
-
-step "instruction counts (callgrind, small store)"
-if command -v valgrind >/dev/null; then
-  for what in scan limit; do
-    case $what in scan) fn='*ScanAllMessages*' ;; limit) fn='*SseCrPass*' ;; esac
-    valgrind --tool=callgrind --callgrind-out-file="$OUT/callgrind.$what" \
-      --toggle-collect="$fn" "$scan" --only "$what" "$STORES/small/data" \
-      >/dev/null 2>"$OUT/callgrind.$what.log"
-    ir=$(sed -n 's/^summary: *//p' "$OUT/callgrind.$what")
-    echo "callgrind_${what}_ir ${ir:-0}" >>"$OUT/callgrind.txt"
-  done
-else
-  echo "valgrind is not installed" >&2
-fi
-
-step "Python email package over the large store"
-python3 "$QF_ROOT/bench/list_attachments.py" "$STORES/large/data" >"$OUT/python.txt"
-
-step "Windows Release build"
-wine_ok=0
+step "Windows Release build ($QF_ARCH-bit)"
 if [ ! -f "$BENCH_WIN/build.ninja" ]; then
+  toolchain=toolchain-mingw-i686.cmake
+  [ "$QF_ARCH" = 64 ] && toolchain=toolchain-mingw-x86_64.cmake
   cmake -S "$QF_ROOT" -B "$BENCH_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$BENCH_TOOLCHAIN" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" >/dev/null
 fi
-if cmake --build "$BENCH_WIN" -j "$QF_JOBS" --target Quenfold devhost scan_bench win_bench \
-     >"$OUT/win-build.log" 2>&1; then
-  if "$QF_WINE_LOADER" --version >/dev/null 2>&1; then
-    wine_ok=1
-  else
-    echo "Wine cannot run on this machine: Wine figures skipped" >&2
-    echo "wine_unavailable $(uname -r)" >"$OUT/wine.txt"
-  fi
-else
-  echo "the Windows build failed (see $OUT/win-build.log): Wine figures skipped" >&2
-  echo "wine_build_failed 1" >"$OUT/wine.txt"
-fi
+cmake --build "$BENCH_WIN" -j "$QF_JOBS" --target win_bench >&2
+qf_build >/dev/null  # ./quenfold search, timed below, uses the regular build
 
-# Wine on a kernel without 32-bit execution runs under qemu's user-mode
-# emulation: everything works but CPU time is distorted, so the figures are
-# marked as such and taken on the small store.
-win_store=large repeat_store=small
-if [ "$wine_ok" = 1 ] && grep -qs '^enabled' /proc/sys/fs/binfmt_misc/qemu-i386; then
-  win_store=small repeat_store=small
-  echo "wine_emulated 1" >"$OUT/emulation.txt"
-fi
-
-if [ "$wine_ok" = 1 ]; then
+step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
+(
   export QF_WIN=$BENCH_WIN
   qf_session_begin
-  run() { "$QF_ROOT/cmake/wine-run.sh" "$@"; }
-  step "scanner under Wine ($QF_ARCH-bit build): small store"
-  run "$BENCH_WIN/bin/scan_bench.exe" --check "$(winepath -w "$STORES/small/data")" \
-    >"$OUT/wine_scan_small.txt" || { echo "scan_bench.exe failed" >&2; status=1; }
-  step "whole search, list, memory: win_bench on the $win_store store"
-  timeout 1200 "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" \
-    --data "$(winepath -w "$STORES/$win_store/data")" \
-    --repeat-data "$(winepath -w "$STORES/$repeat_store/data")" >"$OUT/win_bench.txt" ||
-    { echo "win_bench.exe failed" >&2; status=1; }
-  echo "store $win_store" >>"$OUT/win_bench.txt"
-  echo "repeat_store $repeat_store" >>"$OUT/win_bench.txt"
-  # devhost.exe itself on the small store: the same search, as the program runs it.
-  step "whole search through devhost.exe on the small store"
-  start=$(date +%s%N)
-  run "$BENCH_WIN/bin/devhost.exe" --data "$(winepath -w "$STORES/small/data")" \
-    --folder 'Inbox\' --search --tsv "$(winepath -w "$OUT/devhost_rows.tsv")" >/dev/null ||
-    { echo "devhost.exe failed" >&2; status=1; }
-  end=$(date +%s%N)
-  echo "devhost_ms $(((end - start) / 1000000))" >"$OUT/devhost.txt"
-  [ -f "$OUT/devhost_rows.tsv" ] &&
-    echo "devhost_rows $(($(wc -l <"$OUT/devhost_rows.tsv") - 1))" >>"$OUT/devhost.txt"
-  echo "wine_version $("$QF_WINE_LOADER" --version)" >"$OUT/wine.txt"
-  echo "wine_arch $QF_ARCH" >>"$OUT/wine.txt"
+  "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(winepath -w "$data")" \
+    --crafted "$(winepath -w "$STORES/crafted/data")" >"$OUT/win_bench.txt"
   qf_session_end
-fi
+)
+{
+  echo "wine_version $("$QF_WINE_LOADER" --version)"
+  echo "wine_arch $QF_ARCH"
+  echo "store $store"
+} >"$OUT/run.txt"
+
+step "the same messages by other programs, and the plug-in's start-up (hyperfine)"
+notmuch_config=$OUT/notmuch-config
+printf '[database]\npath=%s\n[new]\ntags=new\n' "$maildir" >"$notmuch_config"
+# hyperfine pairs names, preparations and commands by their order.
+hyperfine --runs "$runs" --export-json "$OUT/commands.json" \
+  -n "cat of every file" --prepare true "find '$data' -name '*.eml' -exec cat {} + >/dev/null" \
+  -n "Python email package" --prepare true "python3 '$QF_ROOT/bench/list_attachments.py' '$data'" \
+  -n "mu index, cold" --prepare "rm -rf '$OUT/mu'" \
+  "mu init --muhome='$OUT/mu' --maildir='$maildir' >/dev/null && mu index --muhome='$OUT/mu' >/dev/null" \
+  -n "notmuch new, cold" --prepare "rm -rf '$maildir/.notmuch'" \
+  "NOTMUCH_CONFIG='$notmuch_config' notmuch new >/dev/null" \
+  -n "./quenfold search, empty store" --prepare true \
+  "'$QF_ROOT/quenfold' search '$empty/data' --tsv /dev/null >/dev/null 2>&1" \
+  -n "./quenfold search, $store store" --prepare true \
+  "'$QF_ROOT/quenfold' search '$data' --tsv /dev/null >/dev/null 2>&1" >&2
 
 step "results"
 python3 "$QF_ROOT/bench/write_results.py" "$OUT" "$QF_ROOT/bench/results.md"
-[ "$status" = 0 ] || echo "bench: a step failed or the scanner's rows differ from the reference" >&2
-exit "$status"

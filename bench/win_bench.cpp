@@ -1,11 +1,12 @@
-// The whole search in one Wine process, with the plug-in's code, its dialogs
-// and the stand-in host linked in: time split by stage against reading the
-// same files and nothing else; memory over repeated searches; the results
-// list's costs against the list control's own work; and the shell's type
-// names asked fresh against the per-extension cache. Prints "key value" lines.
+// The whole search in one Wine process: the plug-in's code, its dialogs and
+// the stand-in host linked into one program, timed from outside the plug-in
+// (the host functions through the host table, three plug-in functions
+// wrapped by the linker, the list's paints through a subclass). Prints
+// "key value" lines: the reading of the same files and nothing else, the
+// search split by stage, the list's paints, the abort's latency, the shell's
+// answers cached against fresh ones, and memory.
 //
-// usage: win_bench --data DIR [--folder ID] [--repeat N] [--repeat-data DIR]
-//                  [--list-rows N] [--list-add-rows N]
+// usage: win_bench --data DIR [--folder ID] [--crafted DIR]
 #include <windows.h>
 // after windows.h, which they need
 #include <commctrl.h>
@@ -13,41 +14,45 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "bench/search_timing.h"
 #include "devhost/devhost_control.h"
 #include "host/host_api.h"
 #include "host/plugin_entry.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
-#include "search/scanner.h"
 #include "search/search_state.h"
 #include "ui/resource.h"
-#include "ui/result_compare.h"
-#include "ui/result_list.h"
 #include "ui/shell_type_name.h"
 #include "ui/type_name_cache.h"
 
+// The linker's --wrap names; every 32-bit symbol carries a leading underscore.
+#if defined(__i386__)
+#define QF_SYMBOL_PREFIX "_"
+#else
+#define QF_SYMBOL_PREFIX ""
+#endif
+#define QF_WRAPPED(symbol) __asm__(QF_SYMBOL_PREFIX "__wrap_" symbol)
+#define QF_REAL(symbol) __asm__(QF_SYMBOL_PREFIX "__real_" symbol)
+
+void RealRunSearch(bool) QF_REAL("_Z9RunSearchb");
+void RealScanMessageSource(char*, SearchWindowState*, const RefString*, const RefString*)
+    QF_REAL("_Z17ScanMessageSourcePcP17SearchWindowStatePK9RefStringS4_");
+void RealAddResultRow(AttachmentRecord*, SearchWindowState*)
+    QF_REAL("_Z12AddResultRowP16AttachmentRecordP17SearchWindowState");
+
 namespace {
 
-struct Options {
-    std::string dataFolder;
-    std::string folderId = "Inbox\\";
-    std::string repeatFolder;  // the store of the repeated searches; dataFolder if empty
-    int repeat = 5;
-    int listRows = 20000;
-    int listAddRows = 2000;  // rows added with drawing on; the rest with drawing held
-};
+double g_tickSeconds;
 
-struct RowTexts {
-    std::string fileName, subject, sender, date, folder;
-};
+double Now() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * g_tickSeconds;
+}
 
 void Report(const char* key, double value) {
     std::printf("%s %.6f\n", key, value);
@@ -55,6 +60,170 @@ void Report(const char* key, double value) {
 void ReportCount(const char* key, uint64_t value) {
     std::printf("%s %llu\n", key, static_cast<unsigned long long>(value));
 }
+
+// What one search cost, stage by stage.
+struct Split {
+    double host, scan, header, rows, paint, wmPaint, drain, runSearch;
+    uint64_t messages, bytes, rowCount, headerFetches, paints;
+    double lastPaint, minPaintGap;    // between two paints of the list
+    double pendingSince, maxRowWait;  // how long a found row waited to be drawn
+    int abortAtMessage;               // posts the abort click when this source is handed out
+    double abortPosted, runSearchEnd;
+};
+
+Split g_split;
+HostApi g_real;
+double g_scanStart;     // inside ScanMessageSource when non-zero
+double g_nestedInScan;  // host, header and row time inside the current scan
+double g_headerReturned;
+const void* g_header;
+double g_sourceReleased;  // end of the last message's BKA_Free(source)
+double g_paintInDrain;
+bool g_inSearch;  // from the search button's click to the end of its pump
+WNDPROC g_listProc;
+
+void AddHost(double seconds) {
+    g_split.host += seconds;
+    if (g_scanStart != 0) g_nestedInScan += seconds;
+}
+
+int QF_WINAPI TimedGetNextMail(int position, char* id, int size, intptr_t flags) {
+    if (g_sourceReleased != 0) {
+        g_split.drain += Now() - g_sourceReleased - g_paintInDrain;
+        g_sourceReleased = 0;
+    }
+    double start = Now();
+    int next = g_real.BKA_GetNextMail(position, id, size, flags);
+    AddHost(Now() - start);
+    return next;
+}
+
+char* QF_WINAPI TimedGetSource(const char* id) {
+    double start = Now();
+    char* source = g_real.BKA_GetSource(id);
+    AddHost(Now() - start);
+    if (source) g_split.bytes += std::strlen(source);
+    if (++g_split.messages == static_cast<uint64_t>(g_split.abortAtMessage)) {
+        g_split.abortPosted = Now();  // the host has just posted the click
+    }
+    return source;
+}
+
+char* QF_WINAPI TimedGetHeader(const char* id) {
+    double start = Now();
+    char* header = g_real.BKA_GetHeader(id);
+    AddHost(Now() - start);
+    ++g_split.headerFetches;
+    g_header = header;
+    g_headerReturned = Now();
+    return header;
+}
+
+void QF_WINAPI TimedFree(void* text) {
+    double start = Now();
+    bool isHeader = text && text == g_header;
+    if (isHeader) {
+        g_split.header += start - g_headerReturned;
+        if (g_scanStart != 0) g_nestedInScan += start - g_headerReturned;
+        g_header = nullptr;
+    }
+    g_real.BKA_Free(text);
+    AddHost(Now() - start);
+    if (!isHeader && g_scanStart == 0) {
+        g_sourceReleased = Now();
+        g_paintInDrain = 0;
+    }
+}
+
+char* QF_WINAPI TimedMIMEHeader(const char* text, char* buffer, int size, intptr_t flags) {
+    double start = Now();
+    char* converted = g_real.BKA_MIMEHeader(text, buffer, size, flags);
+    AddHost(Now() - start);
+    return converted;
+}
+
+int QF_WINAPI TimedSetCurrentFolder(const char* folder) {
+    double start = Now();
+    int result = g_real.BKA_SetCurrentFolder(folder);
+    AddHost(Now() - start);
+    return result;
+}
+
+const char* QF_WINAPI TimedGetFolderDisplayName(const char* folder) {
+    double start = Now();
+    const char* name = g_real.BKA_GetFolderDisplayName(folder);
+    AddHost(Now() - start);
+    return name;
+}
+
+void InstallHostTiming() {
+    g_real = g_hostApi;
+    g_hostApi.BKA_GetNextMail = TimedGetNextMail;
+    g_hostApi.BKA_GetSource = TimedGetSource;
+    g_hostApi.BKA_GetHeader = TimedGetHeader;
+    g_hostApi.BKA_Free = TimedFree;
+    g_hostApi.BKA_MIMEHeader = TimedMIMEHeader;
+    g_hostApi.BKA_SetCurrentFolder = TimedSetCurrentFolder;
+    g_hostApi.BKA_GetFolderDisplayName = TimedGetFolderDisplayName;
+}
+
+// The list's paints, and its drawing let through again, are paint time.
+LRESULT CALLBACK TimedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool paint = message == WM_PAINT || (message == WM_SETREDRAW && wParam);
+    double start = paint ? Now() : 0;
+    LRESULT result = CallWindowProcA(g_listProc, list, message, wParam, lParam);
+    if (!paint || !g_inSearch) return result;
+    double seconds = Now() - start;
+    g_split.paint += seconds;
+    if (g_sourceReleased != 0) g_paintInDrain += seconds;
+    if (message == WM_PAINT) {
+        g_split.wmPaint += seconds;
+        if (g_split.paints++ > 0) {
+            g_split.minPaintGap = std::min(g_split.minPaintGap, start - g_split.lastPaint);
+        }
+        g_split.lastPaint = start;
+        if (g_split.pendingSince != 0) {
+            g_split.maxRowWait = std::max(g_split.maxRowWait, start - g_split.pendingSince);
+            g_split.pendingSince = 0;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+void WrappedRunSearch(bool includeSubfolders) QF_WRAPPED("_Z9RunSearchb");
+void WrappedRunSearch(bool includeSubfolders) {
+    double start = Now();
+    RealRunSearch(includeSubfolders);
+    g_split.runSearchEnd = Now();
+    g_split.runSearch += g_split.runSearchEnd - start;
+}
+
+void WrappedScanMessageSource(char*, SearchWindowState*, const RefString*, const RefString*)
+    QF_WRAPPED("_Z17ScanMessageSourcePcP17SearchWindowStatePK9RefStringS4_");
+void WrappedScanMessageSource(char* source, SearchWindowState* state, const RefString* folder,
+                              const RefString* id) {
+    g_nestedInScan = 0;
+    g_scanStart = Now();
+    RealScanMessageSource(source, state, folder, id);
+    g_split.scan += Now() - g_scanStart - g_nestedInScan;
+    g_scanStart = 0;
+}
+
+void WrappedAddResultRow(AttachmentRecord*, SearchWindowState*)
+    QF_WRAPPED("_Z12AddResultRowP16AttachmentRecordP17SearchWindowState");
+void WrappedAddResultRow(AttachmentRecord* record, SearchWindowState* state) {
+    double start = Now();
+    RealAddResultRow(record, state);
+    double seconds = Now() - start;
+    g_split.rows += seconds;
+    ++g_split.rowCount;
+    if (g_scanStart != 0) g_nestedInScan += seconds;
+    if (g_split.pendingSince == 0) g_split.pendingSince = start;
+}
+
+namespace {
 
 void Pump() {
     MSG msg;
@@ -77,54 +246,63 @@ PROCESS_MEMORY_COUNTERS_EX Memory() {
     return counters;
 }
 
-// Every message file of the folder and the folders below it, read into one
-// reused buffer: what the search cannot do with less.
-void ReadFolderFiles(const std::string& directory, std::vector<char>* buffer, uint64_t* bytes,
-                     uint64_t* files) {
+// Every message file below the folder, read into one reused buffer through
+// the same Win32 calls: what the search cannot do with less.
+void ReadFolderFiles(const std::string& directory, std::vector<char>* buffer, uint64_t* bytes) {
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA((directory + "*").c_str(), &entry);
     if (find == INVALID_HANDLE_VALUE) return;
-    std::vector<std::string> names, folders;
     do {
         std::string name = entry.cFileName;
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (name != "." && name != ".." && name[0] != '#') folders.push_back(name);
-        } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".eml") == 0) {
-            names.push_back(name);
+            if (name != "." && name != ".." && name[0] != '#')
+                ReadFolderFiles(directory + name + "\\", buffer, bytes);
+            continue;
         }
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    for (const std::string& name : names) {
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".eml") != 0) continue;
         HANDLE file = CreateFileA((directory + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) continue;
-        DWORD size = GetFileSize(file, nullptr);
+        DWORD size = GetFileSize(file, nullptr), got = 0;
         if (buffer->size() < size + 1) buffer->resize(size + 1);
-        DWORD got = 0;
         ReadFile(file, buffer->data(), size, &got, nullptr);
-        (*buffer)[got] = '\0';
         CloseHandle(file);
         *bytes += got;
-        ++*files;
-    }
-    for (const std::string& folder : folders) {
-        ReadFolderFiles(directory + folder + "\\", buffer, bytes, files);
-    }
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
 }
 
-double ReadAllFiles(const Options& options, uint64_t* bytes, uint64_t* files) {
+double ReadAllFiles(const std::string& directory, uint64_t* bytes) {
     std::vector<char> buffer;
-    *bytes = *files = 0;
-    double start = NowSeconds();
-    ReadFolderFiles(options.dataFolder + options.folderId, &buffer, bytes, files);
-    return NowSeconds() - start;
+    *bytes = 0;
+    double start = Now();
+    ReadFolderFiles(directory, &buffer, bytes);
+    return Now() - start;
 }
 
-HWND OpenWindow() {
+// One search from the search button, as a person starts it, with the list
+// subclassed for its paints; the button's seconds, its pump included.
+double Search(const std::string& dataFolder, const std::string& folderId, int abortAt) {
+    DevhostSetDataFolder(dataFolder);
+    DevhostSetCurrentFolder(folderId);
     OnSearchCommand(nullptr, 0);
     Pump();
-    return g_searchWindow;
+    HWND window = g_searchWindow;
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(GetDlgItem(window, IDC_RESULT_LIST), GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(TimedListProc)));
+    CheckDlgButton(window, IDC_SEARCH_SUBFOLDERS, BST_CHECKED);
+    g_split = Split();
+    g_split.minPaintGap = 1e9;
+    g_split.abortAtMessage = abortAt;
+    DevhostAbortAfter(abortAt);  // the click, queued while that message is scanned
+    g_inSearch = true;
+    double start = Now();
+    Click(window, IDC_SEARCH);
+    Pump();  // the last rows are drawn here
+    double seconds = Now() - start;
+    g_inSearch = false;
+    return seconds;
 }
 
 void CloseWindow() {
@@ -132,316 +310,140 @@ void CloseWindow() {
     Pump();
 }
 
-// One search from the search button, as a person starts it; its seconds.
-double Search(HWND window) {
-    CheckDlgButton(window, IDC_SEARCH_SUBFOLDERS, BST_CHECKED);
-    ResetSearchTimes();
-    double start = NowSeconds();
-    Click(window, IDC_SEARCH);
-    double seconds = NowSeconds() - start;
-    Pump();
-    return seconds;
-}
-
-std::string Text(const RefString& value) {
-    return value.node ? value.node->text : "";
-}
-
-void WholeSearch(const Options& options, std::vector<RowTexts>* rows) {
-    uint64_t bytes = 0, files = 0;
-    double readFirst = ReadAllFiles(options, &bytes, &files);
+void WholeSearch(const std::string& dataFolder, const std::string& folderId,
+                 std::vector<std::string>* names) {
+    uint64_t bytes = 0;
+    double readFirst = ReadAllFiles(dataFolder + folderId, &bytes);
     PROCESS_MEMORY_COUNTERS_EX before = Memory();
-    HWND window = OpenWindow();
-    double total = Search(window);
-    SearchTimes times = CurrentSearchTimes();
+    double total = Search(dataFolder, folderId, 0);
     PROCESS_MEMORY_COUNTERS_EX during = Memory();
     for (AttachmentRecord* record : g_searchState->results) {
-        rows->push_back({Text(record->fileName), Text(record->subject), Text(record->sender),
-                         Text(record->date), Text(record->folderName)});
+        names->push_back(record->fileName.node ? record->fileName.node->text : "");
     }
     CloseWindow();
     PROCESS_MEMORY_COUNTERS_EX after = Memory();
-    double readSecond = ReadAllFiles(options, &bytes, &files);
-    double limit = std::min(readFirst, readSecond);
+    double limit = std::min(readFirst, ReadAllFiles(dataFolder + folderId, &bytes));
 
-    ReportCount("search_messages", times.messages);
-    ReportCount("search_bytes", times.sourceBytes);
-    ReportCount("search_rows", times.rowCount);
-    ReportCount("search_header_fetches", times.headerFetches);
+    const Split& s = g_split;
+    ReportCount("search_messages", s.messages);
+    ReportCount("search_bytes", s.bytes);
+    ReportCount("search_rows", s.rowCount);
+    ReportCount("search_header_fetches", s.headerFetches);
     Report("search_seconds", total);
-    Report("search_messages_per_second", times.messages / total);
-    Report("search_host_io", times.hostIo);
-    Report("search_scanning", times.scanning);
-    Report("search_header_work", times.headerWork);
-    Report("search_rows_seconds", times.rows);
-    Report("search_draining", times.draining);
-    Report("search_other", times.runSearch - times.hostIo - times.scanning - times.headerWork -
-                               times.rows - times.draining);
-    // Disabling and enabling windows, the progress window's life.
-    Report("search_windows", total - times.runSearch);
-    ReportCount("io_files", files);
+    Report("search_host", s.host);
+    Report("search_scan", s.scan);
+    Report("search_header", s.header);
+    Report("search_rows_seconds", s.rows);
+    Report("search_paint", s.paint);
+    Report("search_drain", s.drain);
+    Report("search_wm_paint", s.wmPaint);
+    Report("search_rest", total - s.host - s.scan - s.header - s.rows - s.paint - s.drain);
+    Report("search_outside_run_search", total - s.runSearch);
+    ReportCount("search_paints", s.paints);
+    Report("search_paints_per_second", s.paints / total);
+    Report("search_min_paint_gap", s.paints > 1 ? s.minPaintGap : 0);
+    Report("search_max_row_wait", s.maxRowWait);
     ReportCount("io_bytes", bytes);
     Report("io_seconds", limit);
-    Report("search_io_ratio", total / limit);
-    ReportCount("memory_before_search_ws", before.WorkingSetSize);
-    ReportCount("memory_peak_ws", during.PeakWorkingSetSize);
-    ReportCount("memory_after_search_private", during.PagefileUsage);
-    ReportCount("memory_after_close_ws", after.WorkingSetSize);
     ReportCount("memory_before_private", before.PagefileUsage);
+    ReportCount("memory_peak_working_set", during.PeakWorkingSetSize);
     ReportCount("memory_after_close_private", after.PagefileUsage);
 }
 
-// Five searches in a row, each in a freshly opened window that is closed after.
-void RepeatedSearches(const Options& options) {
-    DevhostSetDataFolder(options.repeatFolder);
-    for (int k = 1; k <= options.repeat; ++k) {
-        HWND window = OpenWindow();
-        double seconds = Search(window);
-        size_t rows = g_searchState ? g_searchState->results.size() : 0;
-        CloseWindow();
-        PROCESS_MEMORY_COUNTERS_EX after = Memory();
-        std::printf("repeat_%d_seconds %.6f\nrepeat_%d_rows %zu\n", k, seconds, k, rows);
-        std::printf("repeat_%d_private %llu\nrepeat_%d_ws %llu\n", k,
-                    static_cast<unsigned long long>(after.PagefileUsage), k,
-                    static_cast<unsigned long long>(after.WorkingSetSize));
-    }
-    DevhostSetDataFolder(options.dataFolder);
+// The abort click arrives while the given message is scanned: how long until
+// RunSearch has returned, against the average work of one message.
+void AbortLatency(const char* key, const std::string& dataFolder, const std::string& folderId,
+                  int abortAt) {
+    double seconds = Search(dataFolder, folderId, abortAt);
+    Report(key, g_split.runSearchEnd - g_split.abortPosted);
+    std::printf("%s_message %d\n%s_rows %llu\n", key, abortAt, key,
+                static_cast<unsigned long long>(g_split.rowCount));
+    (void)seconds;
+    CloseWindow();
 }
 
-// The shell asked fresh for every name against the per-extension cache.
-void ShellFigures(const std::vector<RowTexts>& rows) {
+// The shell asked fresh for every distinct name against the cache a search
+// uses: the answers must be the same.
+void ShellFigures(const std::vector<std::string>& rowNames) {
     std::vector<std::string> distinct;
     std::set<std::string> seen;
-    for (const RowTexts& row : rows) {
-        if (seen.insert(row.fileName).second) distinct.push_back(row.fileName);
+    for (const std::string& name : rowNames) {
+        if (seen.insert(name).second) distinct.push_back(name);
     }
-    const size_t sample = std::min<size_t>(distinct.size(), 2000);
     char typeName[80];
     int32_t icon = 0;
-    double start = NowSeconds();
-    for (size_t k = 0; k < sample; ++k) QueryShellTypeName(distinct[k].c_str(), typeName, &icon);
-    double fresh = (NowSeconds() - start) / sample;
+    double start = Now();
+    for (const std::string& name : distinct) QueryShellTypeName(name.c_str(), typeName, &icon);
+    double fresh = distinct.empty() ? 0 : (Now() - start) / distinct.size();
 
     TypeNameCache* cache = NewTypeNameCache();
-    start = NowSeconds();
-    for (const RowTexts& row : rows) LookUpTypeName(cache, row.fileName.c_str());
-    double cached = (NowSeconds() - start) / rows.size();
+    start = Now();
+    for (const std::string& name : rowNames) LookUpTypeName(cache, name.c_str());
+    double cached = rowNames.empty() ? 0 : (Now() - start) / rowNames.size();
+    ReportCount("shell_queries_per_search", cache->answers.size());
 
     size_t differing = 0;
-    for (size_t k = 0; k < sample; ++k) {
+    for (const std::string& name : distinct) {
         char freshName[80];
         int32_t freshIcon = -1;
-        bool ok = QueryShellTypeName(distinct[k].c_str(), freshName, &freshIcon);
-        const TypeNameAnswer* answer = LookUpTypeName(cache, distinct[k].c_str());
+        bool ok = QueryShellTypeName(name.c_str(), freshName, &freshIcon);
+        const TypeNameAnswer* answer = LookUpTypeName(cache, name.c_str());
         bool same = ok ? answer && std::strcmp(TextOf(answer->typeName), freshName) == 0 &&
                              answer->iconIndex == freshIcon
                        : answer == nullptr;
         if (!same) ++differing;
     }
-    ReportCount("shell_extensions", cache->answers.size());
     DeleteTypeNameCache(cache);
-    ReportCount("shell_names_compared", sample);
+    ReportCount("shell_rows", rowNames.size());
+    ReportCount("shell_names_compared", distinct.size());
     ReportCount("shell_names_differing", differing);
     Report("shell_fresh_us_per_name", fresh * 1e6);
-    Report("shell_cached_us_per_name", cached * 1e6);
-    Report("shell_fresh_seconds_per_20000", fresh * 20000);
+    Report("shell_cached_us_per_row", cached * 1e6);
 }
 
-// Ranks of each column's ascending order, for the list control's own sort.
-std::vector<int> g_rank;
-const AttachmentRecord* g_recordBase;
-
-int CALLBACK RankCompare(LPARAM a, LPARAM b, LPARAM) {
-    return g_rank[reinterpret_cast<const AttachmentRecord*>(a) - g_recordBase] -
-           g_rank[reinterpret_cast<const AttachmentRecord*>(b) - g_recordBase];
-}
-
-void SetRanks(std::vector<AttachmentRecord>& records, int column) {
-    std::vector<int> order(records.size());
-    for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
-    if (column >= 0) {
-        ResultComparator compare = ResultComparators[column];
-        std::stable_sort(order.begin(), order.end(), [&](int x, int y) {
-            return compare(reinterpret_cast<intptr_t>(&records[x]),
-                           reinterpret_cast<intptr_t>(&records[y]), 1) < 0;
-        });
-    }
-    g_rank.assign(records.size(), 0);
-    for (size_t k = 0; k < order.size(); ++k) g_rank[order[k]] = static_cast<int>(k);
-}
-
-void ClickColumn(HWND window, int column) {
-    NMLISTVIEW click = {};
-    click.hdr.hwndFrom = GetDlgItem(window, IDC_RESULT_LIST);
-    click.hdr.idFrom = IDC_RESULT_LIST;
-    click.hdr.code = LVN_COLUMNCLICK;
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(window, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
-// The first count records as rows, by the list control's messages alone.
-void InsertRaw(HWND list, std::vector<AttachmentRecord>& records, size_t count) {
-    for (size_t k = 0; k < count; ++k) {
-        AttachmentRecord& record = records[k];
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = static_cast<int>(k);
-        item.pszText = const_cast<char*>(TextOf(record.fileName));
-        item.lParam = reinterpret_cast<LPARAM>(&record);
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        const RefString* cells[] = {&record.typeName, &record.subject, &record.sender, &record.date,
-                                    &record.folderName};
-        for (int column = 1; column < 6; ++column) {
-            LVITEMA cell = {};
-            cell.mask = LVIF_TEXT;
-            cell.iItem = static_cast<int>(k);
-            cell.iSubItem = column;
-            cell.pszText = const_cast<char*>(TextOf(*cells[column - 1]));
-            SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&cell));
-        }
-    }
-}
-
-// Adding, sorting and filtering rows through the plug-in against the same
-// work done on the list control directly.
-void ListFigures(const Options& options, const std::vector<RowTexts>& rows) {
-    if (rows.empty()) return;
-    std::vector<AttachmentRecord> records(static_cast<size_t>(options.listRows));
-    RefString folder = MakeRefString(rows[0].folder.c_str());
-    for (size_t k = 0; k < records.size(); ++k) {
-        const RowTexts& row = rows[k % rows.size()];
-        records[k].fileName = MakeRefString(row.fileName.c_str());
-        records[k].subject = MakeRefString(row.subject.c_str());
-        records[k].sender = MakeRefString(row.sender.c_str());
-        records[k].date = MakeRefString(row.date.c_str());
-        records[k].folderName = MakeRefString(row.folder.c_str());
-    }
-    g_recordBase = records.data();
-    HWND window = OpenWindow();
-    SearchWindowState* state = g_searchState;
-    HWND list = state->listView;
-    for (AttachmentRecord& record : records) state->results.push_back(&record);
-
-    // Drawing each row as it comes is the list's main cost under Wine: rows
-    // drawn as added are timed on the first listAddRows only, and all rows
-    // again with drawing held back; each against the list control alone.
-    const size_t timed = static_cast<size_t>(options.listAddRows);
-    double start = NowSeconds();
-    for (size_t k = 0; k < timed; ++k) AddResultRow(&records[k], state);
-    double add = NowSeconds() - start;
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    start = NowSeconds();
-    InsertRaw(list, records, timed);
-    double addRaw = NowSeconds() - start;
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    start = NowSeconds();
-    InsertRaw(list, records, records.size());
-    double addQuiet = NowSeconds() - start;
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    start = NowSeconds();
-    for (AttachmentRecord& record : records) AddResultRow(&record, state);
-    double addAllQuiet = NowSeconds() - start;
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    ReportCount("list_add_rows", timed);
-    Report("list_add_seconds", add);
-    Report("list_add_raw_seconds", addRaw);
-    Report("list_add_all_raw_no_redraw_seconds", addQuiet);
-    Report("list_add_all_no_redraw_seconds", addAllQuiet);
-
-    for (int column = 0; column < 6; ++column) {
-        SetRanks(records, column - 1);  // the order the click starts from
-        SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(RankCompare));
-        state->sortColumn = -1;
-        start = NowSeconds();
-        ClickColumn(window, column);
-        double sort = NowSeconds() - start;
-
-        SetRanks(records, column - 1);
-        SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(RankCompare));
-        SetRanks(records, column);
-        start = NowSeconds();
-        SendMessageA(list, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(RankCompare));
-        double sortRaw = NowSeconds() - start;
-        std::printf("list_sort_%d_seconds %.6f\nlist_sort_%d_raw_seconds %.6f\n", column, sort,
-                    column, sortRaw);
-    }
-
-    SetDlgItemTextA(window, IDC_FILTER_TEXT, "pdf");
-    start = NowSeconds();
-    Click(window, IDC_APPLY_FILTER);
-    double filter = NowSeconds() - start;
-    int shown = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    Report("list_filter_seconds", filter);
-    ReportCount("list_filter_rows", static_cast<uint64_t>(shown));
-    ReportCount("list_rows", records.size());
-
-    // The records are this function's: the window must not free them.
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    state->results.clear();
-    CloseWindow();
-    for (AttachmentRecord& record : records) DestroyAttachmentRecord(&record);
-    ReleaseRefString(&folder);
-}
-
-bool ParseOptions(int argc, char** argv, Options* options) {
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool more = i + 1 < argc;
-        if (arg == "--data" && more) {
-            options->dataFolder = argv[++i];
-        } else if (arg == "--folder" && more) {
-            options->folderId = argv[++i];
-        } else if (arg == "--repeat" && more) {
-            options->repeat = std::atoi(argv[++i]);
-        } else if (arg == "--list-rows" && more) {
-            options->listRows = std::atoi(argv[++i]);
-        } else if (arg == "--list-add-rows" && more) {
-            options->listAddRows = std::atoi(argv[++i]);
-        } else if (arg == "--repeat-data" && more) {
-            options->repeatFolder = argv[++i];
-        } else {
-            return false;
-        }
-    }
-    if (options->dataFolder.empty()) return false;
-    if (options->dataFolder.back() != '\\') options->dataFolder += '\\';
-    if (options->repeatFolder.empty()) options->repeatFolder = options->dataFolder;
-    if (options->repeatFolder.back() != '\\') options->repeatFolder += '\\';
-    options->listAddRows = std::min(options->listAddRows, options->listRows);
-    if (options->folderId.back() != '\\') options->folderId += '\\';
-    return options->listRows > 0;
+std::string WithBackslash(std::string path) {
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr,
-                     "usage: win_bench --data DIR [--folder ID] [--repeat N] [--repeat-data DIR] "
-                     "[--list-rows N] [--list-add-rows N]\n");
+    std::string data, crafted, folder = "Inbox\\";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        std::string arg = argv[i];
+        if (arg == "--data") data = WithBackslash(argv[i + 1]);
+        if (arg == "--crafted") crafted = WithBackslash(argv[i + 1]);
+        if (arg == "--folder") folder = WithBackslash(argv[i + 1]);
+    }
+    if (data.empty()) {
+        std::fprintf(stderr, "usage: win_bench --data DIR [--folder ID] [--crafted DIR]\n");
         return 2;
     }
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    g_tickSeconds = 1.0 / static_cast<double>(frequency.QuadPart);
     g_instance = GetModuleHandleA(nullptr);
     DevhostInit();
-    DevhostSetDataFolder(options.dataFolder);
-    DevhostSetCurrentFolder(options.folderId);
+    DevhostSetDataFolder(data);
     if (!BindHostApi()) {
         std::fprintf(stderr, "win_bench: the host functions did not bind\n");
         return 3;
     }
-    InstallSearchTiming();
+    InstallHostTiming();
 
-    std::vector<RowTexts> rows;
-    WholeSearch(options, &rows);
+    std::vector<std::string> names;
+    WholeSearch(data, folder, &names);
+    uint64_t messages = g_split.messages;
     std::fflush(stdout);
-    RepeatedSearches(options);
+    AbortLatency("abort_latency", data, folder, static_cast<int>(messages / 2));
+    if (!crafted.empty()) {
+        Report("crafted_search_seconds", Search(crafted, "Inbox\\", 0));
+        CloseWindow();
+        AbortLatency("crafted_abort_latency", crafted, "Inbox\\", 1);
+    }
     std::fflush(stdout);
-    ShellFigures(rows);
-    std::fflush(stdout);
-    ListFigures(options, rows);
+    ShellFigures(names);
     int outstanding = DevhostOutstandingTexts();
     ReportCount("host_texts_outstanding", static_cast<uint64_t>(outstanding));
     return outstanding == 0 ? 0 : 4;
