@@ -208,6 +208,37 @@ void RepeatedSearches(const Options& options) {
     DevhostSetDataFolder(options.dataFolder);
 }
 
+// Names the shell reads otherwise than their last '.' byte suggests, names
+// whose extensions differ only in case, and names too long to pass as they are.
+std::vector<std::string> AwkwardNames() {
+    std::vector<std::string> names = {
+        "x\x82.txt", "\xE3\x81\x82.pdf", "\x82\xA0.txt", "a.b.txt", "b.tar.gz", "trailing.",
+        "a.txt.",    "README",           "x.PDF",        "x.ZZQ",   "x.zzq",    "x. txt",
+        "x.txt ",    "x.\\txt",          "x\\y.txt",     "..pdf",   ".pdf",     "x.pdf\x82",
+        ""};
+    names.push_back(std::string(250, 'n') + ".txt");
+    names.push_back(std::string(296, 'n') + ".txt");
+    names.push_back(std::string(295, 'n') + "\x82.txt");
+    return names;
+}
+
+// Names whose cached answer differs from a fresh query, looked up in order.
+size_t CountDiffering(TypeNameCache* cache, const std::vector<std::string>& names) {
+    size_t differing = 0;
+    RefString cachedName = {nullptr};
+    for (const std::string& name : names) {
+        char freshName[80];
+        int32_t freshIcon = -1, icon = -1;
+        bool ok = QueryShellTypeName(name.c_str(), freshName, &freshIcon);
+        bool found = LookUpTypeName(cache, name.c_str(), &cachedName, &icon);
+        bool same = ok == found &&
+                    (!ok || (std::strcmp(TextOf(cachedName), freshName) == 0 && icon == freshIcon));
+        if (!same) ++differing;
+    }
+    ReleaseRefString(&cachedName);
+    return differing;
+}
+
 // The shell asked fresh for every name against the per-extension cache.
 void ShellFigures(const std::vector<RowTexts>& rows) {
     std::vector<std::string> distinct;
@@ -223,24 +254,31 @@ void ShellFigures(const std::vector<RowTexts>& rows) {
     double fresh = (NowSeconds() - start) / sample;
 
     TypeNameCache* cache = NewTypeNameCache();
+    RefString cachedName = {nullptr};
     start = NowSeconds();
-    for (const RowTexts& row : rows) LookUpTypeName(cache, row.fileName.c_str());
+    for (const RowTexts& row : rows)
+        LookUpTypeName(cache, row.fileName.c_str(), &cachedName, &icon);
     double cached = (NowSeconds() - start) / rows.size();
-
-    size_t differing = 0;
-    for (size_t k = 0; k < sample; ++k) {
-        char freshName[80];
-        int32_t freshIcon = -1;
-        bool ok = QueryShellTypeName(distinct[k].c_str(), freshName, &freshIcon);
-        const TypeNameAnswer* answer = LookUpTypeName(cache, distinct[k].c_str());
-        bool same = ok ? answer && std::strcmp(TextOf(answer->typeName), freshName) == 0 &&
-                             answer->iconIndex == freshIcon
-                       : answer == nullptr;
-        if (!same) ++differing;
+    ReleaseRefString(&cachedName);
+    // One query per extension, and one per name asked about on its own.
+    size_t alone = 0;
+    std::string key;
+    char shortName[kShellNameLimit + 1];
+    for (const RowTexts& row : rows) {
+        if (!ShellExtensionKey(ShellQueryName(row.fileName.c_str(), shortName), &key)) ++alone;
     }
     ReportCount("shell_extensions", cache->answers.size());
+    ReportCount("shell_queries_per_search", cache->answers.size() + alone);
+
+    // The awkward names and the sample, first after the rows filled the
+    // cache, then again into an empty one with the awkward names first.
+    std::vector<std::string> compared = AwkwardNames();
+    compared.insert(compared.end(), distinct.begin(), distinct.begin() + sample);
+    size_t differing = CountDiffering(cache, compared);
+    EmptyTypeNameCache(cache);
+    differing += CountDiffering(cache, compared);
     DeleteTypeNameCache(cache);
-    ReportCount("shell_names_compared", sample);
+    ReportCount("shell_names_compared", 2 * compared.size());
     ReportCount("shell_names_differing", differing);
     Report("shell_fresh_us_per_name", fresh * 1e6);
     Report("shell_cached_us_per_name", cached * 1e6);
