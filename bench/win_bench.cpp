@@ -26,6 +26,7 @@
 #include "search/attachment_record.h"
 #include "search/search_state.h"
 #include "ui/resource.h"
+#include "ui/shell_name.h"
 #include "ui/shell_type_name.h"
 #include "ui/type_name_cache.h"
 
@@ -362,8 +363,39 @@ void AbortLatency(const char* key, const std::string& dataFolder, const std::str
     CloseWindow();
 }
 
+// Names the shell reads otherwise than their last '.' byte suggests, names
+// whose extensions differ only in case, and names too long to pass as they are.
+std::vector<std::string> AwkwardNames() {
+    std::vector<std::string> names = {
+        "x\x82.txt", "\xE3\x81\x82.pdf", "\x82\xA0.txt", "a.b.txt", "b.tar.gz", "trailing.",
+        "a.txt.",    "README",           "x.PDF",        "x.ZZQ",   "x.zzq",    "x. txt",
+        "x.txt ",    "x.\\txt",          "x\\y.txt",     "..pdf",   ".pdf",     "x.pdf\x82",
+        ""};
+    names.push_back(std::string(250, 'n') + ".txt");
+    names.push_back(std::string(296, 'n') + ".txt");
+    names.push_back(std::string(295, 'n') + "\x82.txt");
+    return names;
+}
+
+// Names whose cached answer differs from a fresh query, looked up in order.
+size_t CountDiffering(TypeNameCache* cache, const std::vector<std::string>& names) {
+    size_t differing = 0;
+    RefString cachedName = {nullptr};
+    for (const std::string& name : names) {
+        char freshName[80];
+        int32_t freshIcon = -1, icon = -1;
+        bool ok = QueryShellTypeName(name.c_str(), freshName, &freshIcon);
+        bool found = LookUpTypeName(cache, name.c_str(), &cachedName, &icon);
+        bool same = ok == found &&
+                    (!ok || (std::strcmp(TextOf(cachedName), freshName) == 0 && icon == freshIcon));
+        if (!same) ++differing;
+    }
+    ReleaseRefString(&cachedName);
+    return differing;
+}
+
 // The shell asked fresh for every distinct name against the cache a search
-// uses: the answers must be the same.
+// uses: the answers must be the same, in either order of the names.
 void ShellFigures(const std::vector<std::string>& rowNames) {
     std::vector<std::string> distinct;
     std::set<std::string> seen;
@@ -377,25 +409,32 @@ void ShellFigures(const std::vector<std::string>& rowNames) {
     double fresh = distinct.empty() ? 0 : (Now() - start) / distinct.size();
 
     TypeNameCache* cache = NewTypeNameCache();
+    RefString cachedName = {nullptr};
     start = Now();
-    for (const std::string& name : rowNames) LookUpTypeName(cache, name.c_str());
+    for (const std::string& name : rowNames)
+        LookUpTypeName(cache, name.c_str(), &cachedName, &icon);
     double cached = rowNames.empty() ? 0 : (Now() - start) / rowNames.size();
-    ReportCount("shell_queries_per_search", cache->answers.size());
-
-    size_t differing = 0;
-    for (const std::string& name : distinct) {
-        char freshName[80];
-        int32_t freshIcon = -1;
-        bool ok = QueryShellTypeName(name.c_str(), freshName, &freshIcon);
-        const TypeNameAnswer* answer = LookUpTypeName(cache, name.c_str());
-        bool same = ok ? answer && std::strcmp(TextOf(answer->typeName), freshName) == 0 &&
-                             answer->iconIndex == freshIcon
-                       : answer == nullptr;
-        if (!same) ++differing;
+    ReleaseRefString(&cachedName);
+    // One query per extension, and one per name asked about on its own.
+    size_t alone = 0;
+    std::string key;
+    char shortName[kShellNameLimit + 1];
+    for (const std::string& name : rowNames) {
+        if (!ShellExtensionKey(ShellQueryName(name.c_str(), shortName), &key)) ++alone;
     }
+    ReportCount("shell_extensions", cache->answers.size());
+    ReportCount("shell_queries_per_search", cache->answers.size() + alone);
+
+    // The awkward names and the search's, first after the rows filled the
+    // cache, then again into an empty one with the awkward names first.
+    std::vector<std::string> compared = AwkwardNames();
+    compared.insert(compared.end(), distinct.begin(), distinct.end());
+    size_t differing = CountDiffering(cache, compared);
+    EmptyTypeNameCache(cache);
+    differing += CountDiffering(cache, compared);
     DeleteTypeNameCache(cache);
     ReportCount("shell_rows", rowNames.size());
-    ReportCount("shell_names_compared", distinct.size());
+    ReportCount("shell_names_compared", 2 * compared.size());
     ReportCount("shell_names_differing", differing);
     Report("shell_fresh_us_per_name", fresh * 1e6);
     Report("shell_cached_us_per_row", cached * 1e6);

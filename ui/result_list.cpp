@@ -51,25 +51,13 @@ void InitResultList(SearchWindowState* state, HWND dialog) {
     state->sortColumn = -1;
 }
 
-// Every row of one extension shares the cached type-name node.
+// Every row of one extension shares the cached type-name node; a failed
+// query leaves an empty type name and icon 0.
 static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state) {
-    const char* fileName = TextOf(record->fileName);
-    if (!fileName || !*fileName) {
-        // No name has no extension to share: the shell answers for it alone.
-        char typeName[80];
-        int32_t iconIndex = 0;
-        bool ok = QueryShellTypeName("", typeName, &iconIndex);
-        AssignText(&record->typeName, ok ? typeName : "");
-        return ok ? iconIndex : 0;
-    }
     if (!state->typeCache) state->typeCache = NewTypeNameCache();
-    const TypeNameAnswer* answer = LookUpTypeName(state->typeCache, fileName);
-    if (!answer) {
-        AssignText(&record->typeName, "");
-        return 0;
-    }
-    AssignShared(&record->typeName, &answer->typeName);
-    return answer->iconIndex;
+    int32_t iconIndex = 0;
+    LookUpTypeName(state->typeCache, TextOf(record->fileName), &record->typeName, &iconIndex);
+    return iconIndex;
 }
 
 void BeginRowBatch(SearchWindowState* state) {
@@ -142,6 +130,8 @@ static void SetHeaderArrows(SearchWindowState* state) {
 
 void ClearResultList(SearchWindowState* state) {
     SendMessageA(state->listView, LVM_DELETEALLITEMS, 0, 0);
+    // Each search and each filter asks the shell afresh, once per extension.
+    EmptyTypeNameCache(state->typeCache);
     state->sortColumn = -1;
     SetHeaderArrows(state);
 }

@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <string>
 
+#include "ui/shell_name.h"
 #include "ui/type_name_cache.h"
 
 bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex) {
@@ -22,10 +24,29 @@ bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex
     return true;
 }
 
-const TypeNameAnswer* LookUpTypeName(TypeNameCache* cache, const char* fileName) {
-    if (const TypeNameAnswer* cached = FindTypeName(cache, fileName)) return cached;
-    char typeName[80];
-    int32_t iconIndex = 0;
-    if (!QueryShellTypeName(fileName, typeName, &iconIndex)) return nullptr;
-    return StoreTypeName(cache, fileName, typeName, iconIndex);
+bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeName,
+                    int32_t* iconIndex) {
+    char shortName[kShellNameLimit + 1];
+    const char* shellName = ShellQueryName(fileName, shortName);
+    std::string key;
+    bool shared = ShellExtensionKey(shellName, &key);
+    const TypeNameAnswer* answer = shared ? FindTypeName(cache, key) : nullptr;
+    if (!answer) {
+        char text[80];
+        int32_t icon = 0;
+        if (!QueryShellTypeName(shellName, text, &icon)) {
+            AssignText(typeName, "");
+            *iconIndex = 0;
+            return false;
+        }
+        if (!shared) {
+            AssignText(typeName, text);
+            *iconIndex = icon;
+            return true;
+        }
+        answer = StoreTypeName(cache, key, text, icon);
+    }
+    AssignShared(typeName, &answer->typeName);
+    *iconIndex = answer->iconIndex;
+    return true;
 }

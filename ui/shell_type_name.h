@@ -3,13 +3,17 @@
 
 #include <cstdint>
 
+struct RefString;
 struct TypeNameCache;
-struct TypeNameAnswer;
 
 // One shell query for fileName (null reads as empty), handing the shell at
 // most kShellNameLimit bytes. False when the shell fails; typeName holds 80
 // bytes.
 bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex);
-// The answer for fileName's extension, asking the shell on the first use of
-// the extension; null when the shell fails (nothing is cached then).
-const TypeNameAnswer* LookUpTypeName(TypeNameCache* cache, const char* fileName);
+// The shell's answer for fileName: shared from the cache when a name with the
+// same extension asked before, else asked now (and cached when every name
+// with that extension gets the same answer). Gives typeName the type name
+// (shared with the cache when cached) and sets iconIndex. When the shell
+// fails: an empty type name, icon 0, nothing cached, and false.
+bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeName,
+                    int32_t* iconIndex);

@@ -8,6 +8,9 @@
 #include <string>
 
 #include "search/ref_string.h"
+// The keys, and the names handed to the shell, are the shell's reading of a
+// name.
+#include "ui/shell_name.h"
 
 struct TypeNameAnswer {
     RefString typeName;  // always present; shared by every row of the extension
@@ -15,23 +18,19 @@ struct TypeNameAnswer {
 };
 
 struct TypeNameCache {
-    // Key: the name's bytes from its last '.', exactly; "" for names without one.
+    // Key: ShellExtensionKey of the name handed to the shell.
     std::map<std::string, TypeNameAnswer> answers;
 };
-
-enum { kShellNameLimit = 259 };  // longest name handed to the shell (MAX_PATH - 1)
 
 TypeNameCache* NewTypeNameCache();
 // Releases every cached type name and frees the cache; accepts null.
 void DeleteTypeNameCache(TypeNameCache* cache);
+// Releases every cached type name, so that the next use of each extension
+// asks the shell afresh; accepts null.
+void EmptyTypeNameCache(TypeNameCache* cache);
 
-// The cached answer for the name's extension, or null.
-const TypeNameAnswer* FindTypeName(const TypeNameCache* cache, const char* fileName);
-// Stores the shell's answer for the name's extension and returns the entry.
-const TypeNameAnswer* StoreTypeName(TypeNameCache* cache, const char* fileName,
+// The cached answer under the key, or null.
+const TypeNameAnswer* FindTypeName(const TypeNameCache* cache, const std::string& key);
+// Stores the shell's answer under the key and returns the entry.
+const TypeNameAnswer* StoreTypeName(TypeNameCache* cache, const std::string& key,
                                     const char* typeName, int32_t iconIndex);
-
-// The name to hand the shell, with the same extension as fileName (null reads
-// as empty): fileName itself when it fits in kShellNameLimit bytes, else a
-// short stand-in. buffer holds kShellNameLimit + 1 bytes.
-const char* ShellQueryName(const char* fileName, char* buffer);

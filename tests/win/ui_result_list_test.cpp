@@ -9,10 +9,12 @@
 #include "devhost/devhost_control.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
+#include "search/scanner.h"
 #include "search/search_state.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/result_columns.h"
 #include "ui/result_compare.h"
+#include "ui/result_list.h"
 #include "ui/type_name_cache.h"
 
 namespace {
@@ -158,6 +160,67 @@ TEST_F(ResultListTest, CachedTypeNamesMatchFreshQueries) {
     EXPECT_EQ(results[0]->typeName.node, results[6]->typeName.node);
     EXPECT_EQ(results[1]->typeName.node, results[9]->typeName.node);
     EXPECT_EQ(results[1]->typeName.node, results[10]->typeName.node);
+}
+
+// Names that the shell reads otherwise than their last '.' byte suggests
+// (code page 932: a lead byte takes the next byte, a dot included), next to
+// plain names with the same bytes after that '.'. Whichever comes first, every
+// row gets what a fresh query for its own name gives; a filter's clear
+// forgets every answer.
+TEST_F(ResultListTest, AwkwardNamesGetWhatAFreshQueryGives) {
+    ASSERT_EQ(GetACP(), 932u);
+    const struct {
+        std::string shown, askedFresh;
+    } cases[] = {
+        {"a.txt", "a.txt"},
+        {"x\x82.txt", "x\x82.txt"},                // lead byte before the dot: no extension
+        {"\xE3\x81\x82.pdf", "\xE3\x81\x82.pdf"},  // a raw UTF-8 letter, the same
+        {"r.pdf", "r.pdf"},
+        {"\x82\xA0.txt", "\x82\xA0.txt"},  // a double-byte letter before the dot
+        {"a.b.txt", "a.b.txt"},
+        {"b.tar.gz", "b.tar.gz"},
+        {"trailing.", "trailing."},
+        {"a.txt.", "a.txt."},
+        {"README", "README"},
+        {"x.PDF", "x.PDF"},
+        {"x.ZZQ", "x.ZZQ"},  // unregistered: the shell's text keeps the case
+        {"x.zzq", "x.zzq"},
+        {"x. txt", "x. txt"},
+        {"x.txt ", "x.txt "},
+        {"x.\\txt", "x.\\txt"},
+        {"x\\y.txt", "x\\y.txt"},
+        {"..pdf", "..pdf"},
+        {"x.pdf\x82", "x.pdf\x82"},
+        {std::string(250, 'n') + ".txt", std::string(250, 'n') + ".txt"},
+        {std::string(296, 'n') + ".txt", "x.txt"},
+        {std::string(295, 'n') + "\x82.txt", "x"},
+        {"", ""},
+    };
+    const int count = static_cast<int>(sizeof cases / sizeof cases[0]);
+    for (const auto& c : cases) AddTestRecord(c.shown.c_str());
+    const std::vector<AttachmentRecord*>& results = g_searchState->results;
+    auto expectFresh = [&](int row, int index) {
+        SCOPED_TRACE(index);
+        ShellAnswer fresh = FreshAnswer(cases[index].askedFresh);
+        EXPECT_EQ(results[index]->typeName.node->text, fresh.typeName);
+        EXPECT_EQ(CellText(row, 1), fresh.typeName);
+        LVITEMA item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SendMessageA(ResultList(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        EXPECT_EQ(item.iImage, fresh.icon);
+    };
+    for (int k = 0; k < count; ++k) expectFresh(k, k);
+
+    EXPECT_FALSE(g_searchState->typeCache->answers.empty());
+    ApplyFilterText("no row has this");
+    EXPECT_EQ(RowCount(), 0);
+    EXPECT_TRUE(g_searchState->typeCache->answers.empty());
+
+    // The same records again, last first.
+    ClearResultList(g_searchState);
+    for (int k = count - 1; k >= 0; --k) AddResultRow(results[k], g_searchState);
+    for (int k = 0; k < count; ++k) expectFresh(count - 1 - k, k);
 }
 
 TEST(TypeNameCacheTest, ShortStandInKeepsTheExtension) {
