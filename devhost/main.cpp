@@ -13,6 +13,7 @@
 #include "devhost/devhost_control.h"
 #include "devhost/host_window.h"
 #include "devhost/mail_store.h"
+#include "devhost/message_text.h"
 #include "devhost/plugin_loader.h"
 #include "devhost/script_options.h"
 #include "devhost/script_run.h"
@@ -51,6 +52,14 @@ int main() {
     if (!DirectoryExists(options.dataFolder)) {
         fprintf(stderr, "devhost: the data folder '%s' does not exist\n",
                 options.dataFolder.c_str());
+        return 3;
+    }
+    // A search from a folder that is not there would list no rows, which reads
+    // like a folder without attachments.
+    if (options.scriptMode &&
+        !DirectoryExists(WithTrailingBackslash(options.dataFolder) + options.folderId)) {
+        fprintf(stderr, "devhost: the folder '%s' is not in the data folder '%s'\n",
+                options.folderId.c_str(), options.dataFolder.c_str());
         return 3;
     }
     DevhostInit();

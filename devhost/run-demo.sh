@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # ./quenfold demo [--gui]: searches the sample mail store in samples/mail,
 # prints the rows as a table and saves a screenshot of the search window to
-# $QUENFOLD_BUILD/demo.png. With --gui, opens devhost on $DISPLAY instead.
+# $QUENFOLD_BUILD/demo.png (the window enlarged and its columns widened, as a
+# user would look at the rows). With --gui, opens devhost on $DISPLAY instead.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"

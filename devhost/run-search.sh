@@ -68,9 +68,11 @@ if [ -n "$png" ]; then
 else
     "$QF_ROOT/cmake/wine-run.sh" "$devhost" "${args[@]}" >"$work/out" 2>"$work/err" || status=$?
 fi
-grep -v '^$' "$work/err" | grep -iv 'fixme\|^wine:' >&2 || true
+said=$(grep -v '^$' "$work/err" | grep -iv 'fixme\|^wine:' || true)
+[ -z "$said" ] || echo "$said" >&2
 if [ ! -f "$work/rows.tsv" ]; then
-    echo "quenfold search: devhost wrote no rows (exit code $status)" >&2
+    # devhost names the reason when it has one (a missing start folder).
+    [ -n "$said" ] || echo "quenfold search: devhost wrote no rows (exit code $status)" >&2
     exit $(( status == 0 ? 1 : status ))
 fi
 if [ -n "$png" ]; then

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "devhost/screenshot.h"
@@ -63,6 +64,48 @@ bool WriteTsv(const std::vector<std::vector<std::string>>& rows, const std::stri
     bool ok = WriteAll(out, text);
     CloseHandle(out);
     return ok;
+}
+
+// The widest width a column may keep so that all of them fit into room: the
+// narrow columns keep theirs, the wide ones share what is left alike.
+int CommonWidthLimit(std::vector<int> widths, int room) {
+    std::sort(widths.begin(), widths.end());
+    for (size_t i = 0; i < widths.size(); ++i) {
+        int share = room / static_cast<int>(widths.size() - i);
+        if (widths[i] > share) return share;
+        room -= widths[i];
+    }
+    return widths.empty() ? room : widths.back();
+}
+
+// Looks at the results as a user would: the window enlarged within the
+// screen and the column dividers dragged out until the cells can be read.
+// The widths are the host's doing, as a drag's would be; the plug-in's own
+// stay as they are.
+void ArrangeForScreenshot(HWND searchWindow) {
+    RECT window = {};
+    RECT screen = {};
+    GetWindowRect(searchWindow, &window);
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &screen, 0);
+    int width = std::min(1200, static_cast<int>(screen.right - window.left));
+    int height = std::min(700, static_cast<int>(screen.bottom - window.top));
+    SetWindowPos(searchWindow, nullptr, 0, 0, width, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HWND list = GetDlgItem(searchWindow, IDC_RESULT_LIST);
+    std::vector<int> fitted;
+    for (int column = 0; column < 6; ++column) {
+        // Sized by its header too, the last column would fill what is left.
+        LPARAM fit = column < 5 ? LVSCW_AUTOSIZE_USEHEADER : LVSCW_AUTOSIZE;
+        SendMessageA(list, LVM_SETCOLUMNWIDTH, column, fit);
+        fitted.push_back(static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)));
+    }
+    RECT client = {};
+    GetClientRect(list, &client);
+    int limit = CommonWidthLimit(fitted, client.right);
+    for (int column = 0; column < 6; ++column) {
+        if (fitted[column] > limit) SendMessageA(list, LVM_SETCOLUMNWIDTH, column, limit);
+    }
 }
 
 }  // namespace
@@ -154,6 +197,7 @@ int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
         status = 6;
     }
     if (!options.screenshotPath.empty()) {
+        ArrangeForScreenshot(search);
         SetForegroundWindow(search);
         RedrawWindow(search, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
         PumpMessagesFor(500);
