@@ -15,29 +15,46 @@
 
 #define DEVHOST_EXPORT extern "C" __declspec(dllexport)
 
-static char* HandOut(const std::string& text, DevhostTextKind kind) {
-    char* copy = static_cast<char*>(malloc(text.size() + 1));
-    if (!copy) return nullptr;
-    memcpy(copy, text.c_str(), text.size() + 1);
-    g_devhost.handedOut[copy] = kind;
-    g_devhost.returned.erase(copy);
+// Records a text read for the plug-in, which releases it with BKA_Free.
+static char* HandOut(char* text, DevhostTextKind kind) {
+    if (!text) return nullptr;
+    g_devhost.handedOut[text] = kind;
+    g_devhost.returned.erase(text);
     if (kind == kSourceText) ++g_devhost.counters.sourcesHandedOut;
     if (kind == kHeaderText) ++g_devhost.counters.headersHandedOut;
-    return copy;
+    return text;
 }
 
-// The message's source as the host serves it; empty for a missing file. The
-// last one is kept, as a mail client keeps the open message: the plug-in asks
-// for a header right after the source of the same message.
-static const std::string& LoadSource(const char* messageId, bool fresh) {
-    static std::string lastPath, lastSource;
+// The header block of the message read last is kept, as a mail client keeps
+// the open message: the plug-in asks for it once per attachment it records,
+// right after the message's source.
+static void KeepOpenHeader(const std::string& path, const char* text, size_t headerLength) {
+    g_devhost.openMessage = path;
+    g_devhost.openHeader.assign(text, headerLength);
+}
+
+static char* SourceText(const char* messageId) {
     std::string path = g_devhost.dataFolder + messageId;
-    if (!fresh && path == lastPath) return lastSource;
-    std::string bytes;
-    ReadWholeFile(path, &bytes);
-    lastSource = NormalizeMessageText(bytes.data(), bytes.size());
-    lastPath = path;
-    return lastSource;
+    size_t length = 0, headerLength = 0;
+    char* text = ReadMessageText(path, false, &length);
+    if (!text) return nullptr;
+    FindHeaderBlockEnd(text, length, true, &headerLength);
+    KeepOpenHeader(path, text, headerLength);
+    return text;
+}
+
+static char* HeaderText(const char* messageId) {
+    std::string path = g_devhost.dataFolder + messageId;
+    if (path == g_devhost.openMessage) {
+        const std::string& header = g_devhost.openHeader;
+        char* text = static_cast<char*>(malloc(header.size() + 1));
+        if (text) memcpy(text, header.c_str(), header.size() + 1);
+        return text;
+    }
+    size_t length = 0;
+    char* text = ReadMessageText(path, true, &length);
+    if (text) KeepOpenHeader(path, text, length);
+    return text;
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() {
@@ -92,7 +109,7 @@ DEVHOST_EXPORT int WINAPI BKA_GetNextMail(int position, char* idBuffer, int buff
 DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
     if (!messageId) return nullptr;
     char* source = nullptr;
-    if (!g_devhost.noSource.count(messageId)) source = HandOut(LoadSource(messageId, true), kSourceText);
+    if (!g_devhost.noSource.count(messageId)) source = HandOut(SourceText(messageId), kSourceText);
     if (g_devhost.abortAfter > 0 && ++g_devhost.sourcesSinceAbortArmed == g_devhost.abortAfter) {
         if (PostAbortToProgressWindow()) ++g_devhost.counters.abortsPosted;
     }
@@ -101,8 +118,7 @@ DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
 
 DEVHOST_EXPORT char* WINAPI BKA_GetHeader(const char* messageId) {
     if (!messageId || g_devhost.noHeader.count(messageId)) return nullptr;
-    const std::string& source = LoadSource(messageId, false);
-    return HandOut(source.substr(0, HeaderBlockLength(source)), kHeaderText);
+    return HandOut(HeaderText(messageId), kHeaderText);
 }
 
 DEVHOST_EXPORT void WINAPI BKA_Free(void* text) {

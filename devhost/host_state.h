@@ -22,6 +22,8 @@ struct DevhostState {
     std::string version = "2.00.05";
     std::string displayName;               // last BKA_GetFolderDisplayName answer
     std::vector<std::string> listedFiles;  // messages of the folder being enumerated
+    std::string openMessage;               // path of the message whose header block is kept
+    std::string openHeader;
     std::map<void*, DevhostTextKind> handedOut;
     std::set<void*> returned;
     DevhostCounters counters = {};

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "devhost/message_text.h"
 
@@ -47,33 +48,48 @@ std::vector<std::string> ListFolderIds(const std::string& dataFolder) {
     return ids;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* bytes) {
-    bytes->clear();
+// Header blocks are read in pieces of this size, doubled while none ends.
+static const size_t kHeaderPiece = 4096;
+
+// realloc that frees the block when it cannot resize it.
+static char* Resize(char* block, size_t size) {
+    char* resized = static_cast<char*>(realloc(block, size));
+    if (!resized) free(block);
+    return resized;
+}
+
+char* ReadMessageText(const std::string& path, bool headerOnly, size_t* textLength) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    // One read at the file's size; a file that grows meanwhile is read on.
-    LARGE_INTEGER size = {};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF)
-        bytes->reserve(static_cast<size_t>(size.QuadPart));
-    char chunk[65536];
-    DWORD got = 0;
-    bool ok = true;
-    if (bytes->capacity() > 0) {
-        bytes->resize(bytes->capacity());
-        DWORD total = 0;
-        while (total < bytes->size() &&
-               (ok = ReadFile(file, &(*bytes)[total], static_cast<DWORD>(bytes->size() - total),
-                              &got, nullptr)) &&
-               got > 0)
-            total += got;
-        bytes->resize(total);
+    bool atEnd = file == INVALID_HANDLE_VALUE;  // a missing file's text is empty
+    // Room for the whole file and a NUL: the one read falls short of it, which
+    // ends the file. A file that grows meanwhile is read on.
+    LARGE_INTEGER fileSize = {};
+    size_t room = atEnd ? 1 : 65536;
+    if (!atEnd && GetFileSizeEx(file, &fileSize) && fileSize.QuadPart < 0x40000000)
+        room = static_cast<size_t>(fileSize.QuadPart) + 1;
+    if (headerOnly && room > kHeaderPiece) room = kHeaderPiece;
+    char* text = static_cast<char*>(malloc(room));
+    size_t length = 0;
+    while (text) {
+        if (!atEnd) {
+            DWORD want = static_cast<DWORD>(std::min<size_t>(room - length, 0x40000000)), got = 0;
+            atEnd = !ReadFile(file, text + length, want, &got, nullptr) || got < want;
+            length += got;
+        }
+        if (headerOnly ? FindHeaderBlockEnd(text, length, atEnd, textLength) : atEnd) break;
+        text = Resize(text, room *= 2);
     }
-    while (ok && (ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) {
-        bytes->append(chunk, got);
-    }
-    CloseHandle(file);
-    return ok;
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (!text) return nullptr;
+    // Most files end their lines with CR LF already: then nothing moves.
+    size_t bare = 0;
+    size_t cut = MeasureText(text, headerOnly ? *textLength : length, &bare);
+    *textLength = cut + bare;
+    if (*textLength + 1 > room && !(text = Resize(text, *textLength + 1))) return nullptr;
+    ExpandBareLineFeeds(text, cut, bare);
+    text[*textLength] = '\0';
+    return text;
 }
 
 bool DirectoryExists(const std::string& path) {

@@ -2,28 +2,77 @@
 
 #include <cstring>
 
-std::string NormalizeMessageText(const char* bytes, size_t size) {
-    const void* nul = memchr(bytes, 0, size);
-    if (nul) size = static_cast<size_t>(static_cast<const char*>(nul) - bytes);
-    // Most files already end their lines with CR LF: then nothing is converted.
-    bool bareLf = false;
-    for (const char* lf = static_cast<const char*>(memchr(bytes, '\n', size)); lf && !bareLf;
-         lf = static_cast<const char*>(memchr(lf + 1, '\n', size - (lf + 1 - bytes))))
-        bareLf = lf == bytes || lf[-1] != '\r';
-    if (!bareLf) return std::string(bytes, size);
-    std::string text;
-    text.reserve(size + size / 32);
-    for (size_t i = 0; i < size; ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text.push_back('\r');
-        text.push_back(bytes[i]);
+// A word of bytes at a time: most words of a text hold no byte below 11,
+// so neither a NUL nor an LF.
+typedef size_t Word;
+static const Word kOnes = ~Word(0) / 0xFF;  // 0x01 in every byte
+
+// The first index from `at` on whose word may hold a byte below 11.
+static size_t SkipWordsAbove10(const char* bytes, size_t at, size_t size) {
+    for (Word word; at + sizeof word <= size; at += sizeof word) {
+        memcpy(&word, bytes + at, sizeof word);
+        if ((word - kOnes * 11) & ~word & (kOnes << 7)) break;
     }
+    return at;
+}
+
+size_t MeasureText(const char* bytes, size_t size, size_t* bare) {
+    *bare = 0;
+    for (size_t i = SkipWordsAbove10(bytes, 0, size); i < size;
+         i = SkipWordsAbove10(bytes, i + 1, size)) {
+        if (bytes[i] == '\0') return i;
+        *bare += bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r');
+    }
+    return size;
+}
+
+void ExpandBareLineFeeds(char* text, size_t size, size_t bare) {
+    // From the end, each byte moved once: every byte still to read lies
+    // before every byte written.
+    for (size_t from = size, to = size + bare; to > from;) {
+        char c = text[--from];
+        text[--to] = c;
+        if (c == '\n' && (from == 0 || text[from - 1] != '\r')) text[--to] = '\r';
+    }
+}
+
+// The length of the line end at bytes[at] of the text's `size` bytes: 2 for
+// CR LF, 1 for an LF (bare, as bytes[at - 1] is an LF), 0 for none.
+static size_t LineEndAt(const char* bytes, size_t size, size_t at) {
+    if (at < size && bytes[at] == '\n') return 1;
+    return at + 1 < size && bytes[at] == '\r' && bytes[at + 1] == '\n' ? 2 : 0;
+}
+
+bool FindHeaderBlockEnd(const char* bytes, size_t size, bool atEnd, size_t* blockBytes) {
+    // Every LF ends a line; an empty line follows where a line end starts
+    // right after one. The text ends at a NUL. A line end cut off where the
+    // bytes end counts as none: with more of the file, the caller asks again.
+    *blockBytes = 0;
+    if (LineEndAt(bytes, size, 0) > 0) return true;
+    for (size_t i = SkipWordsAbove10(bytes, 0, size); i < size;
+         i = SkipWordsAbove10(bytes, i + 1, size)) {
+        if (bytes[i] == '\0' || (bytes[i] == '\n' && LineEndAt(bytes, size, i + 1) > 0)) {
+            *blockBytes = bytes[i] == '\0' ? i : i + 1;
+            return true;
+        }
+    }
+    *blockBytes = size;
+    return atEnd;
+}
+
+std::string NormalizeMessageText(const char* bytes, size_t size) {
+    size_t bare = 0;
+    size = MeasureText(bytes, size, &bare);
+    std::string text(bytes, size);
+    text.resize(size + bare);
+    ExpandBareLineFeeds(&text[0], size, bare);
     return text;
 }
 
 size_t HeaderBlockLength(const std::string& source) {
-    if (source.compare(0, 2, "\r\n") == 0) return 0;
-    size_t blank = source.find("\r\n\r\n");
-    return blank == std::string::npos ? source.size() : blank + 2;
+    size_t length = 0;
+    FindHeaderBlockEnd(source.data(), source.size(), true, &length);
+    return length;
 }
 
 static bool IsLeadByte(unsigned char c) {

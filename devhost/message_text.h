@@ -5,11 +5,28 @@
 #include <cstddef>
 #include <string>
 
-// The file's bytes cut at the first NUL, every LF not preceded by CR made CR LF.
-std::string NormalizeMessageText(const char* bytes, size_t size);
+// A message's text as the host hands it out is the file's bytes up to the
+// first NUL, with every LF not preceded by CR made CR LF.
 
-// Length of the header block: up to and including the CR LF before the
-// first empty line, or the whole source when there is no empty line.
+// The length of the text of a file's first `size` bytes, with *bare the
+// number of LFs in it not preceded by CR: the bytes that making every line
+// end CR LF adds.
+size_t MeasureText(const char* bytes, size_t size, size_t* bare);
+
+// Makes every bare LF of text[0, size) CR LF in place. The buffer must hold
+// size + bare bytes, bare from MeasureText.
+void ExpandBareLineFeeds(char* text, size_t size, size_t bare);
+
+// The header block's end in a file's first `size` bytes (atEnd: there are
+// no more). True when they settle it, with blockBytes the number of them
+// whose text is the block: up to and including the line end before the
+// first empty line, none when the first line is empty, all of the text when
+// none is. False when more of the file may change that: ask again with more.
+bool FindHeaderBlockEnd(const char* bytes, size_t size, bool atEnd, size_t* blockBytes);
+
+// The text of a whole file's bytes as one string, and the length of its header
+// block (see FindHeaderBlockEnd): the benchmark models the host with them.
+std::string NormalizeMessageText(const char* bytes, size_t size);
 size_t HeaderBlockLength(const std::string& source);
 
 // "Inbox\Projects\" -> "Projects"; Shift-JIS trail bytes 0x5C are not separators.

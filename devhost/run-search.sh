@@ -42,12 +42,12 @@ cleanup() { qf_session_end; rm -rf "$work"; }
 trap cleanup EXIT
 
 data=$(cd "$data" && pwd)
-args=(--data "$(winepath -w "$data")" --folder "$folder" --search "${extra[@]}"
-      --tsv "$(winepath -w "$work/rows.tsv")")
+args=(--data "$(qf_winpath "$data")" --folder "$folder" --search "${extra[@]}"
+      --tsv "$(qf_winpath "$work/rows.tsv")")
 status=0
 if [ -n "$png" ]; then
     # A desktop window of its own draws the frames and captions plain Xvfb lacks.
-    args+=(--screenshot "$(winepath -w "$work/shot.bmp")")
+    args+=(--screenshot "$(qf_winpath "$work/shot.bmp")")
     "$QF_ROOT/cmake/wine-run.sh" explorer /desktop=quenfold,1280x1024 "$devhost" "${args[@]}" \
         >"$work/out" 2>"$work/err" &
     desktop=$!

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/mail_store.h"
 #include "host/host_api.h"
 #include "tests/win/mail_store_support.h"
 
@@ -155,6 +158,101 @@ TEST_F(DevhostStore, SourceLineEndsNulAndHeaderBlock) {
     source[0] = '\0';
     host.free(source);
     EXPECT_EQ(Source("Inbox\\lf.eml").substr(0, 4), "A: 1");
+}
+
+// The texts as a plain reading of the file gives them: its bytes up to the
+// first NUL, every LF without CR before it made CR LF; the header block up to
+// the line end before the first empty line.
+std::string PlainSource(const std::string& bytes) {
+    std::string text;
+    for (size_t i = 0; i < bytes.size() && bytes[i] != '\0'; ++i) {
+        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) text += '\r';
+        text += bytes[i];
+    }
+    return text;
+}
+
+std::string PlainHeader(const std::string& bytes) {
+    std::string text = PlainSource(bytes);
+    if (text.compare(0, 2, "\r\n") == 0) return "";
+    size_t blank = text.find("\r\n\r\n");
+    return blank == std::string::npos ? text : text.substr(0, blank + 2);
+}
+
+std::string FileBytes(const std::string& path) {
+    std::string bytes;
+    FILE* file = fopen(path.c_str(), "rb");
+    char chunk[65536];
+    for (size_t got; file && (got = fread(chunk, 1, sizeof chunk, file)) > 0;)
+        bytes.append(chunk, got);
+    if (file) fclose(file);
+    return bytes;
+}
+
+// A path as the build or the shell spells it, for the Windows API: a Unix
+// path's root is Wine's drive Z:.
+std::string WindowsPath(std::string path) {
+    for (char& c : path) c = c == '/' ? '\\' : c;
+    return path[0] == '\\' ? "Z:" + path : path;
+}
+
+// Every message of a data folder, as the host lists them.
+std::vector<std::string> MessageIdsBelow(const std::string& dataFolder) {
+    std::vector<std::string> ids;
+    for (const std::string& folderId : ListFolderIds(dataFolder)) {
+        for (const std::string& name : ListMessageFiles(dataFolder + folderId))
+            ids.push_back(folderId + name);
+    }
+    return ids;
+}
+
+// Header blocks are read in pieces (of 4 KB, then doubled), so blocks whose
+// end falls on every side of the first two piece boundaries are among the
+// crafted files; so are the sample store and, when QUENFOLD_CHECK_STORE names
+// one, any other data folder.
+TEST_F(DevhostStore, TextsAreThePlainReadingOfTheFile) {
+    std::vector<std::string> files = {
+        // Bare LFs, mixed with CR LF, in the empty line too; lone CRs.
+        "A: 1\nB: 2\n\nbody\n", "A: 1\r\nB: 2\n\r\nbody\nend\r\n", "A: 1\n\r\nbody",
+        "A: 1\r\n\nbody", "A: 1\rB: 2\r\n\rbody\r\n\r\n", "A: 1\r\r\n\r\n",
+        // A NUL in the header block, in the body, first.
+        std::string("A: 1\r\nB:\0 2\r\n\r\nbody", 19), std::string("A: 1\r\n\r\nbo\0dy\n", 14),
+        std::string("\0A: 1\r\n\r\n", 9),
+        // No empty line; an empty first line; next to nothing.
+        "A: 1\r\nB: 2", "A: 1\r\n \r\nB: 2\r\n\r\nbody", "\r\nbody\r\n", "\nbody\n", "\n", "\r\n",
+        "\n\n", "", "\r", "A: 1\r", "A: 1\r\n\r", "A: 1\n\r"};
+    for (size_t boundary : {4096u, 8192u}) {
+        for (size_t at = boundary - 5; at <= boundary + 2; ++at) {
+            for (const char* end : {"\r\n\r\n", "\n\n", "\r\n\n", "\n\r\n", "\r\n\r"}) {
+                std::string header = "X: " + std::string(at - 3, 'a');
+                files.push_back(header + end + "body\r\n");
+                files.push_back("Y: 1\n" + header.substr(5) + end + "body\n");
+            }
+        }
+    }
+    files.push_back("Z: " + std::string(100000, 'z') + "\r\n\r\nbody");  // several pieces
+    for (size_t i = 0; i < files.size(); ++i)
+        WriteMessage(store, "Inbox\\", std::to_string(i) + ".eml", files[i]);
+    std::vector<std::string> stores = {store, WindowsPath(QF_SAMPLE_STORE)};
+    if (const char* other = getenv("QUENFOLD_CHECK_STORE")) stores.push_back(WindowsPath(other));
+
+    size_t checked = 0;
+    for (const std::string& dataFolder : stores) {
+        DevhostSetDataFolder(dataFolder);
+        std::string root = host.getDataFolder();
+        for (const std::string& id : MessageIdsBelow(root)) {
+            // A header read from the file, a source, the header kept from it.
+            std::string bytes = FileBytes(root + id);
+            EXPECT_EQ(Header(id), PlainHeader(bytes)) << root << id;
+            EXPECT_EQ(Source(id), PlainSource(bytes)) << root << id;
+            EXPECT_EQ(Header(id), PlainHeader(bytes)) << root << id;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, files.size() + 10);
+    EXPECT_EQ(DevhostGetCounters().sourcesHandedOut, static_cast<int>(checked));
+    EXPECT_EQ(DevhostGetCounters().headersHandedOut, static_cast<int>(2 * checked));
+    EXPECT_EQ(DevhostOutstandingTexts(), 0);
 }
 
 TEST_F(DevhostStore, CountsTextsOutAndBackAndCatchesBadFrees) {
