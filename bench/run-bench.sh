@@ -68,8 +68,8 @@ step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
 (
   export QF_WIN=$BENCH_WIN
   qf_session_begin
-  "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(winepath -w "$data")" \
-    --crafted "$(winepath -w "$STORES/crafted/data")" >"$OUT/win_bench.txt"
+  "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
+    --crafted "$(qf_winpath "$STORES/crafted/data")" >"$OUT/win_bench.txt"
   qf_session_end
 )
 {

@@ -15,7 +15,7 @@ if [ "${1:-}" = "--gui" ]; then
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
     trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
     echo "devhost: pick a folder, then Tools > Quenfold(&A)"
-    "$QF_ROOT/cmake/wine-run.sh" "$QF_WIN/bin/devhost.exe" --data "$(winepath -w "$samples")" \
+    "$QF_ROOT/cmake/wine-run.sh" "$QF_WIN/bin/devhost.exe" --data "$(qf_winpath "$samples")" \
         --folder 'Inbox\'
     exit 0
 fi
