@@ -60,21 +60,6 @@ bool FindHeaderBlockEnd(const char* bytes, size_t size, bool atEnd, size_t* bloc
     return atEnd;
 }
 
-std::string NormalizeMessageText(const char* bytes, size_t size) {
-    size_t bare = 0;
-    size = MeasureText(bytes, size, &bare);
-    std::string text(bytes, size);
-    text.resize(size + bare);
-    ExpandBareLineFeeds(&text[0], size, bare);
-    return text;
-}
-
-size_t HeaderBlockLength(const std::string& source) {
-    size_t length = 0;
-    FindHeaderBlockEnd(source.data(), source.size(), true, &length);
-    return length;
-}
-
 static bool IsLeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }

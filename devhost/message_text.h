@@ -24,11 +24,6 @@ void ExpandBareLineFeeds(char* text, size_t size, size_t bare);
 // none is. False when more of the file may change that: ask again with more.
 bool FindHeaderBlockEnd(const char* bytes, size_t size, bool atEnd, size_t* blockBytes);
 
-// The text of a whole file's bytes as one string, and the length of its header
-// block (see FindHeaderBlockEnd): the benchmark models the host with them.
-std::string NormalizeMessageText(const char* bytes, size_t size);
-size_t HeaderBlockLength(const std::string& source);
-
 // "Inbox\Projects\" -> "Projects"; Shift-JIS trail bytes 0x5C are not separators.
 std::string FolderDisplayName(const std::string& folderId);
 
