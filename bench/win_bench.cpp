@@ -179,7 +179,9 @@ LRESULT CALLBACK TimedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (g_sourceReleased != 0) g_paintInDrain += seconds;
     if (message == WM_PAINT) {
         g_split.wmPaint += seconds;
-        if (g_split.paints++ > 0) {
+        // The paced paints; the one when the search has ended may follow
+        // the last of them at once.
+        if (g_split.paints++ > 0 && g_split.runSearchEnd == 0) {
             g_split.minPaintGap = std::min(g_split.minPaintGap, start - g_split.lastPaint);
         }
         g_split.lastPaint = start;
