@@ -179,12 +179,14 @@ LRESULT CALLBACK TimedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (g_sourceReleased != 0) g_paintInDrain += seconds;
     if (message == WM_PAINT) {
         g_split.wmPaint += seconds;
-        // The paced paints; the one when the search has ended may follow
-        // the last of them at once.
-        if (g_split.paints++ > 0 && g_split.runSearchEnd == 0) {
-            g_split.minPaintGap = std::min(g_split.minPaintGap, start - g_split.lastPaint);
+        // The paced paints of rows: not the emptied list's at the start, nor
+        // the one when the search has ended, which may follow the last at once.
+        ++g_split.paints;
+        if (g_split.rowCount > 0 && g_split.runSearchEnd == 0) {
+            if (g_split.lastPaint != 0)
+                g_split.minPaintGap = std::min(g_split.minPaintGap, start - g_split.lastPaint);
+            g_split.lastPaint = start;
         }
-        g_split.lastPaint = start;
         if (g_split.pendingSince != 0) {
             g_split.maxRowWait = std::max(g_split.maxRowWait, start - g_split.pendingSince);
             g_split.pendingSince = 0;
@@ -344,7 +346,7 @@ void WholeSearch(const std::string& dataFolder, const std::string& folderId,
     Report("search_outside_run_search", total - s.runSearch);
     ReportCount("search_paints", s.paints);
     Report("search_paints_per_second", s.paints / total);
-    Report("search_min_paint_gap", s.paints > 1 ? s.minPaintGap : 0);
+    Report("search_min_paint_gap", s.minPaintGap < 1e9 ? s.minPaintGap : 0);
     Report("search_max_row_wait", s.maxRowWait);
     ReportCount("io_bytes", bytes);
     Report("io_seconds", limit);

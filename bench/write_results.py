@@ -76,7 +76,7 @@ def main(out, results):
               % (w["search_paints"], w["search_paints_per_second"]),
               "| the list's WM_PAINT alone | %.3f s, %.1f ms a paint |"
               % (w["search_wm_paint"], 1e3 * w["search_wm_paint"] / max(w["search_paints"], 1)),
-              "| shortest gap between two paints while the search runs | %.0f ms |" % (1e3 * w["search_min_paint_gap"]),
+              "| shortest gap between two paints of rows while the search runs | %.0f ms |" % (1e3 * w["search_min_paint_gap"]),
               "| longest a found row waited to be drawn | %.0f ms |" % (1e3 * w["search_max_row_wait"]),
               "| abort: click during message %d to RunSearch returning | %.1f ms (a message takes %.2f ms on average) |"
               % (w["abort_latency_message"], 1e3 * w["abort_latency"], 1e3 * search / w["search_messages"]),
@@ -111,7 +111,7 @@ def main(out, results):
              ("a paint at least every 250 ms while rows arrive", "longest wait %.0f ms" % (1e3 * w["search_max_row_wait"]),
               w["search_max_row_wait"] <= 0.25),
              ("no more than one paint per 50 ms", "shortest gap %.0f ms" % (1e3 * w["search_min_paint_gap"]),
-              w["search_paints"] < 2 or w["search_min_paint_gap"] >= 0.05),
+              w["search_min_paint_gap"] == 0 or w["search_min_paint_gap"] >= 0.05),
              ("abort within 100 ms", "%.1f ms" % (1e3 * w["abort_latency"]), w["abort_latency"] <= 0.1),
              ("start-up of ./quenfold search at most 2 s", "%.2f s" % startup, startup <= 2)]
     lines += ["", "## Goals", "", "| goal | measured | status |", "|---|---|---|"]
