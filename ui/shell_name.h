@@ -15,6 +15,6 @@ const char* ShellQueryName(const char* fileName, char* buffer);
 // The key that every name handed to the shell with the same answer shares:
 // the extension as the shell reads shellName (its wide characters, case
 // kept). False when the answer may depend on more than that: no extension,
-// path syntax, a name the shell cuts off, or one the platform cannot read.
+// path syntax, a name the shell cuts off, or one that does not convert.
 // Such a name is asked about on its own.
 bool ShellExtensionKey(const char* shellName, std::string* key);

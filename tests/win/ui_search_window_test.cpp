@@ -224,11 +224,11 @@ TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
     RemoveTempMailStore(store);
 }
 
-// The list's paints, seen from a subclass: how many happened while the search
-// ran, and how many rows the last one showed.
+// The list's paints, seen from a subclass: the row counts they showed while
+// the search ran (each count once), and whether one came after it.
 struct PaintLog {
     WNDPROC listProc;
-    int duringSearch;
+    std::vector<int> rowsShownDuringSearch;
     int afterSearch;
     int rowsAtLastPaint;
 };
@@ -236,9 +236,14 @@ PaintLog g_paints;
 
 LRESULT CALLBACK CountListPaints(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
-        ++(g_searchState && g_searchState->searching ? g_paints.duringSearch
-                                                     : g_paints.afterSearch);
-        g_paints.rowsAtLastPaint = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        std::vector<int>& shown = g_paints.rowsShownDuringSearch;
+        if (!g_searchState || !g_searchState->searching) {
+            ++g_paints.afterSearch;
+        } else if (rows > 0 && (shown.empty() || shown.back() != rows)) {
+            shown.push_back(rows);
+        }
+        g_paints.rowsAtLastPaint = rows;
     }
     return CallWindowProcA(g_paints.listProc, list, message, wParam, lParam);
 }
@@ -247,20 +252,22 @@ LRESULT CALLBACK CountListPaints(HWND list, UINT message, WPARAM wParam, LPARAM 
 // the first rows at once and the last ones when the search has ended.
 TEST_F(SearchWindowTest, SearchPaintsNewRowsAtABoundedRate) {
     std::vector<StoreMessage> messages;
+    std::vector<int> everyMessage;
     for (int k = 0; k < 40; ++k) {
         char name[16];
         wsprintfA(name, "%03d.eml", k);
         messages.push_back(
             {"Inbox\\", name, MessageWithAttachments("s", {std::string(name) + ".pdf"})});
+        everyMessage.push_back(k + 1);
     }
     std::string store = MakeMailStore(messages);
     DevhostSetDataFolder(store);
-    // Held for good: the first message's rows, then all at the end. No
-    // interval: every message's rows, nothing left for the end.
+    // Held for good: the first message's row, then all at the end. No
+    // interval: each message's row as it comes.
     struct {
         uint32_t interval;
-        int duringSearch, afterSearch;
-    } runs[] = {{0xFFFFFFFFu, 1, 1}, {0, 40, 0}};
+        std::vector<int> rowsShown;
+    } runs[] = {{0xFFFFFFFFu, {1}}, {0, everyMessage}};
     for (const auto& run : runs) {
         DevhostSetCurrentFolder("Inbox\\");
         HWND dialog = OpenFromMenu();
@@ -271,8 +278,8 @@ TEST_F(SearchWindowTest, SearchPaintsNewRowsAtABoundedRate) {
             ResultList(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListPaints)));
         ClickButton(dialog, IDC_SEARCH);
         PumpMessages();
-        EXPECT_EQ(g_paints.duringSearch, run.duringSearch) << run.interval;
-        EXPECT_GE(g_paints.afterSearch, run.afterSearch) << run.interval;
+        EXPECT_EQ(g_paints.rowsShownDuringSearch, run.rowsShown) << run.interval;
+        if (run.interval != 0) EXPECT_GE(g_paints.afterSearch, 1);
         EXPECT_EQ(g_paints.rowsAtLastPaint, 40) << run.interval;
         EXPECT_EQ(RowCount(), 40);
         CloseSearchWindowIfOpen();
