@@ -108,6 +108,11 @@ qf_session_end() {
   QF_XVFB_PID=
 }
 
+# The plug-in's version text, from the one header that holds it.
+qf_version() {
+  sed -n 's/^#define QF_TEXT_VERSION "\(.*\)"$/\1/p' "$QF_ROOT/host/plugin_text_literals.h"
+}
+
 # The Windows path of an absolute Unix path, on the Z: drive that maps the
 # file system's root in every prefix: winepath's answer without a Wine process.
 qf_winpath() {

@@ -26,8 +26,8 @@ static char* HandOut(char* text, DevhostTextKind kind) {
 }
 
 // The header block of the message read last is kept, as a mail client keeps
-// the open message: the plug-in asks for it once per attachment it records,
-// right after the message's source.
+// the open message: the plug-in asks for it while it scans the message's
+// source, which it has already written into.
 static void KeepOpenHeader(const std::string& path, const char* text, size_t headerLength) {
     g_devhost.openMessage = path;
     g_devhost.openHeader.assign(text, headerLength);

@@ -13,7 +13,7 @@ static const Word kOnes = ~Word(0) / 0xFF;  // 0x01 in every byte
 
 // The first index from `at` on that may hold a NUL or an LF: sixteen bytes
 // at a time where the machine can, then a word at a time.
-static size_t SkipWordsAbove10(const char* bytes, size_t at, size_t size) {
+static size_t SkipToLfOrNulCandidate(const char* bytes, size_t at, size_t size) {
 #if defined(__SSE2__)
     const __m128i lf = _mm_set1_epi8('\n'), nul = _mm_setzero_si128();
     for (; at + 16 <= size; at += 16) {
@@ -32,8 +32,8 @@ static size_t SkipWordsAbove10(const char* bytes, size_t at, size_t size) {
 
 size_t MeasureText(const char* bytes, size_t size, size_t* bare) {
     *bare = 0;
-    for (size_t i = SkipWordsAbove10(bytes, 0, size); i < size;
-         i = SkipWordsAbove10(bytes, i + 1, size)) {
+    for (size_t i = SkipToLfOrNulCandidate(bytes, 0, size); i < size;
+         i = SkipToLfOrNulCandidate(bytes, i + 1, size)) {
         if (bytes[i] == '\0') return i;
         *bare += bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r');
     }
@@ -63,8 +63,8 @@ bool FindHeaderBlockEnd(const char* bytes, size_t size, bool atEnd, size_t* bloc
     // bytes end counts as none: with more of the file, the caller asks again.
     *blockBytes = 0;
     if (LineEndAt(bytes, size, 0) > 0) return true;
-    for (size_t i = SkipWordsAbove10(bytes, 0, size); i < size;
-         i = SkipWordsAbove10(bytes, i + 1, size)) {
+    for (size_t i = SkipToLfOrNulCandidate(bytes, 0, size); i < size;
+         i = SkipToLfOrNulCandidate(bytes, i + 1, size)) {
         if (bytes[i] == '\0' || (bytes[i] == '\n' && LineEndAt(bytes, size, i + 1) > 0)) {
             *blockBytes = bytes[i] == '\0' ? i : i + 1;
             return true;

@@ -17,7 +17,7 @@ esac
 
 release=$QF_BUILD/release
 dist=$QF_ROOT/dist
-version=$(sed -n 's/^#define QF_TEXT_VERSION "\(.*\)"$/\1/p' "$QF_ROOT/host/plugin_text_literals.h")
+version=$(qf_version)
 [ -n "$version" ] || { echo "quenfold package: no version in host/plugin_text_literals.h" >&2; exit 1; }
 
 QF_BUILD_TYPE=Release qf_configure_win "$release" 32

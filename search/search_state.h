@@ -37,8 +37,7 @@ struct SearchWindowState {
     TypeNameCache* typeCache;
     uint8_t rowBatch;  // 0 none, 1 open, 2 open with the list's drawing held
     // A search lets its held rows be drawn at most once per paintInterval
-    // milliseconds (the first ones at once, the last ones when it ends): under
-    // Wine one paint of the list costs as much as scanning a hundred messages.
+    // milliseconds, the first ones at once and the last ones when it ends.
     uint32_t paintInterval;
     uint32_t lastPaintTick;  // when the batch last let the list draw
     uint32_t rowPaints;      // how often the current batch let the list draw

@@ -10,18 +10,23 @@
 #include "ui/shell_name.h"
 #include "ui/type_name_cache.h"
 
-bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex) {
-    char shortName[kShellNameLimit + 1];
+// One query for a name already fit to hand to the shell (ShellQueryName).
+static bool AskShell(const char* shellName, char* typeName, int32_t* iconIndex) {
     SHFILEINFOA info;
     std::memset(&info, 0, sizeof info);
     DWORD_PTR ok = SHGetFileInfoA(
-        ShellQueryName(fileName, shortName), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+        shellName, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
         SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
     if (!ok) return false;
     std::memcpy(typeName, info.szTypeName, sizeof info.szTypeName);
     typeName[sizeof info.szTypeName - 1] = '\0';
     *iconIndex = info.iIcon;
     return true;
+}
+
+bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex) {
+    char shortName[kShellNameLimit + 1];
+    return AskShell(ShellQueryName(fileName, shortName), typeName, iconIndex);
 }
 
 bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeName,
@@ -34,7 +39,7 @@ bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeN
     if (!answer) {
         char text[80];
         int32_t icon = 0;
-        if (!QueryShellTypeName(shellName, text, &icon)) {
+        if (!AskShell(shellName, text, &icon)) {
             AssignText(typeName, "");
             *iconIndex = 0;
             return false;

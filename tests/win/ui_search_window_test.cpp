@@ -279,7 +279,9 @@ TEST_F(SearchWindowTest, SearchPaintsNewRowsAtABoundedRate) {
         ClickButton(dialog, IDC_SEARCH);
         PumpMessages();
         EXPECT_EQ(g_paints.rowsShownDuringSearch, run.rowsShown) << run.interval;
-        if (run.interval != 0) EXPECT_GE(g_paints.afterSearch, 1);
+        if (run.interval != 0) {
+            EXPECT_GE(g_paints.afterSearch, 1);
+        }
         EXPECT_EQ(g_paints.rowsAtLastPaint, 40) << run.interval;
         EXPECT_EQ(RowCount(), 40);
         CloseSearchWindowIfOpen();
