@@ -48,6 +48,12 @@ TEST(HeaderFields, ValuesAndBlanks) {
     EXPECT_EQ(Find("Subject: a\rb\r\n").subject, "a\rb");
     EXPECT_EQ(Find("Subject: trailing  \r\n").subject, "trailing  ");
     EXPECT_EQ(Find("Subject: \x81\x40x\r\n").subject, "\x81\x40x");
+    // A value right after the colon keeps its first byte.
+    EXPECT_EQ(Find("From:Taro\r\n").sender, "Taro");
+    EXPECT_EQ(Find("Date:7 Feb 2011 10:00:00 +0900\r\n").date, "7 Feb 2011 10:00:00 +0900");
+    // A lone CR belongs to the line, whatever byte follows it.
+    EXPECT_EQ(Find("Subject: a\r\x82\xA0\r\n").subject, "a\r\x82\xA0");
+    EXPECT_EQ(Find("Subject: a\r\x01\r\n").subject, "a\r\x01");
     // Folded lines are not joined.
     EXPECT_EQ(Find("Subject: =?ISO-2022-JP?B?GyRC?=\r\n =?ISO-2022-JP?B?GyhC?=\r\n").subject,
               "=?ISO-2022-JP?B?GyRC?=");

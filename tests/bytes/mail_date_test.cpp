@@ -41,6 +41,7 @@ TEST(MailDate, ReadsTheLenientLayout) {
         {"  7 Feb 2011", "2011/02/07 09:00:00", "2011/02/07 00:00:00"},
         {"7 Feb 2011 10:00:00 +0099", "2011/02/07 17:21:00", "2011/02/07 08:21:00"},
         {", 7 Feb 2011 10:00:00 +0900 (JST)", "2011/02/07 10:00:00", "2011/02/07 01:00:00"},
+        {"7 Feb 2011 :30 +0900", "2011/02/07 09:00:00", "2011/02/07 00:00:00"},  // no hour
         {"Sat, 1 Jan 11 10:00:00 +0900", "false", "false"},
         {"7 February 2011 10:00:00 +0900", "false", "false"},
         {"7 feb 2011", "false", "false"},
@@ -64,6 +65,28 @@ TEST(MailDate, NoCalendarTimeMeansFalse) {
     for (const char* value : values) EXPECT_EQ(Format(value), "false") << value;
     EXPECT_EQ(Format("29 Feb 2012 00:00:00 +0000"),
               InTokyo() ? "2012/02/29 09:00:00" : "2012/02/29 00:00:00");
+}
+
+// Each month's own length, and February's in leap years only.
+TEST(MailDate, MonthLengths) {
+    const struct {
+        const char* value;
+        const char* day;
+    } dates[] = {{"31 Jan 2012", "2012/01/31"}, {"29 Feb 2012", "2012/02/29"},
+                 {"31 Mar 2012", "2012/03/31"}, {"30 Mar 2012", "2012/03/30"},
+                 {"30 Apr 2012", "2012/04/30"}, {"31 May 2012", "2012/05/31"},
+                 {"30 Jun 2012", "2012/06/30"}, {"31 Jul 2012", "2012/07/31"},
+                 {"31 Aug 2012", "2012/08/31"}, {"30 Sep 2012", "2012/09/30"},
+                 {"31 Oct 2012", "2012/10/31"}, {"30 Nov 2012", "2012/11/30"},
+                 {"31 Dec 2012", "2012/12/31"}, {"28 Feb 2011", "2011/02/28"},
+                 {"29 Feb 2000", "2000/02/29"}};
+    const std::string midnight = InTokyo() ? " 09:00:00" : " 00:00:00";
+    for (const auto& d : dates) EXPECT_EQ(Format(d.value), d.day + midnight) << d.value;
+    const char* noDates[] = {"32 Jan 2012", "30 Feb 2012", "32 Mar 2011", "31 Apr 2012",
+                             "32 May 2012", "31 Jun 2011", "32 Jul 2012", "32 Aug 2012",
+                             "31 Sep 2012", "32 Oct 2011", "31 Nov 2012", "32 Dec 2012",
+                             "29 Feb 1900", "29 Feb 2100"};
+    for (const char* value : noDates) EXPECT_EQ(Format(value), "false") << value;
 }
 
 TEST(MailDate, ParsesFieldsAndZone) {

@@ -52,6 +52,20 @@ TEST(QuickSearch, ShortTextIsNeverRead) {
     EXPECT_EQ(QuickSearch(2, 5, "name=", nullptr, nullptr), -1);
 }
 
+// Only the n bytes given are searched, even when the bytes after them would
+// complete the pattern.
+TEST(QuickSearch, NothingPastTheLengthCounts) {
+    const char text[] = "xx name=; name=";
+    QuickSearchTable table, folded;
+    BuildQuickSearchTable("name=", 5, &table);
+    BuildFoldedQuickSearchTable("NAME=", 5, &folded);
+    for (uint32_t n = 0; n < sizeof text; ++n) {
+        int32_t expected = n >= 8 ? 3 : -1;
+        EXPECT_EQ(QuickSearch(n, 5, "name=", text, &table), expected) << n;
+        EXPECT_EQ(QuickSearchFolded(n, 5, "NAME=", text, &folded), expected) << n;
+    }
+}
+
 TEST(QuickSearch, FoldedMatchesAsciiLettersOnly) {
     EXPECT_EQ(FindFolded("README.TXT", "txt"), 7);
     EXPECT_EQ(FindFolded("readme.txt", "READ"), 0);

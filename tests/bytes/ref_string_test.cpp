@@ -52,6 +52,35 @@ TEST(RefString, SharingCountsAndEqualTexts) {
     ReleaseRefString(&a);
 }
 
+// A different text or node replaces the old one, whichever of the two lies
+// first in memory and whichever text sorts first: each pair of steps below
+// swaps the roles of the same two nodes.
+TEST(RefString, DifferentValuesReplaceTheOldOnes) {
+    RefString a = MakeRefString("abc"), x = MakeRefString("xyz");
+    RefString aKept = {nullptr}, xKept = {nullptr};
+    AssignShared(&aKept, &a);
+    AssignShared(&xKept, &x);
+    AssignText(&a, x.node->text);
+    AssignText(&x, aKept.node->text);
+    EXPECT_STREQ(a.node->text, "xyz");
+    EXPECT_STREQ(x.node->text, "abc");
+    EXPECT_EQ(aKept.node->refCount, 1);  // copies, not shared
+    EXPECT_EQ(xKept.node->refCount, 1);
+    for (RefString* handle : {&a, &x, &aKept, &xKept}) ReleaseRefString(handle);
+
+    RefString low = MakeRefString("aaa"), high = MakeRefString("zzz");
+    RefString lowKept = {nullptr}, highKept = {nullptr};
+    AssignShared(&lowKept, &low);
+    AssignShared(&highKept, &high);
+    AssignShared(&low, &high);      // "aaa" takes "zzz", which sorts after it
+    AssignShared(&high, &lowKept);  // "zzz" takes "aaa", which sorts before it
+    EXPECT_EQ(low.node, highKept.node);
+    EXPECT_EQ(high.node, lowKept.node);
+    EXPECT_EQ(highKept.node->refCount, 2);
+    EXPECT_EQ(lowKept.node->refCount, 2);
+    for (RefString* handle : {&low, &high, &lowKept, &highKept}) ReleaseRefString(handle);
+}
+
 TEST(RefString, CompareTextIsUnsignedByteOrder) {
     struct {
         const char* a;

@@ -60,6 +60,21 @@ TEST_F(ScannerTest, UnclosedQuoteRunsToTheEndOfTheLogicalLine) {
     EXPECT_EQ(host->mimeInputs[0], "a\r\n b.pdf");
 }
 
+// Content- lines that name no file leave the next line its chance; a lone CR
+// belongs to the line whatever byte follows it; an unclosed quote after
+// filename= stops before the line's CR as it does after name=.
+TEST_F(ScannerTest, OtherContentLinesOddBytesAndUnclosedQuotes) {
+    ScanText(state,
+             "Content-ID: <x>\r\nContent-Type: image/png; name=b.png\r\n\r\n"
+             "Content-Transfer-Encoding: base64\r\n"
+             "Content-Disposition: attachment; filename=c.txt\r\n\r\n"
+             "Content-Type: x;\r\x82\xA0 name=d.png\r\n\r\n"
+             "Content-Type: x;\r\x01 name=e.png\r\n\r\n"
+             "Content-Disposition: attachment; filename=\"abc\r\n\r\n");
+    EXPECT_EQ(Names(), (NameList{"b.png", "c.txt", "d.png", "e.png", "conv:abc"}));
+    EXPECT_EQ(host->mimeInputs, (std::vector<std::string>{"abc"}));
+}
+
 TEST_F(ScannerTest, OneRecordPerHeaderBlock) {
     // Same name on both lines: the first line wins, the second is skipped.
     ScanText(state,
@@ -134,6 +149,12 @@ TEST_F(ScannerTest, MissingFieldsStayAbsent) {
     EXPECT_EQ(Field(state->results[1]->date), "<absent>");
     EXPECT_EQ(Field(state->results[2]->fileName), "c");
     EXPECT_EQ(Field(state->results[2]->subject), "<absent>");
+    // Without a Date: line there is no date, whatever the Received: lines hold.
+    host->headers["m4"] = "Received: from a by b; Mon, 7 Feb 2011 12:34:56 +0900\r\nSubject: s\r\n";
+    ScanText(state, "Content-Type: x; name=d\r\n", "m4");
+    ASSERT_EQ(state->results.size(), 4u);
+    EXPECT_EQ(Field(state->results[3]->subject), "s");
+    EXPECT_EQ(Field(state->results[3]->date), "<absent>");
 }
 
 TEST_F(ScannerTest, HostConversionFaults) {
