@@ -182,7 +182,9 @@ DEVHOST_UNCALLED(BKA_AppendMessage)
 DEVHOST_UNCALLED(BKA_MoveMessages)
 DEVHOST_UNCALLED(BKA_MoveSelectedMessages)
 DEVHOST_UNCALLED(BKA_GetStatus)
+#ifndef DEVHOST_WITHOUT_SET_STATUS  // a host that only the version rule lets in
 DEVHOST_UNCALLED(BKA_SetStatus)
+#endif
 DEVHOST_UNCALLED(BKA_ComposeMail)
 DEVHOST_UNCALLED(BKA_GetCharSet)
 DEVHOST_UNCALLED(BKA_SetSource)

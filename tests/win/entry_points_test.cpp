@@ -96,6 +96,38 @@ TEST_F(EntryPointsTest, HostsWithoutTheHostFunctionsAreRefused) {
     }
 }
 
+// Runs a host beside the plug-in with one argument; its exit code.
+DWORD RunHost(const char* host, const std::string& argument) {
+    std::string command = ProgramFolder() + host;
+    std::string line = std::string(host) + " \"" + argument + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(command.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        ProgramFolder().c_str(), &startup, &process)) {
+        return ~0u;
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+// Without BKA_SetStatus the host's version text decides, as the plug-in reads
+// it through the host's own exports: up to 7 bytes sorting before "2.00.06".
+TEST_F(EntryPointsTest, HostsWithoutSetStatusAreDecidedByTheirVersion) {
+    const struct {
+        const char* version;
+        DWORD exitCode;  // 0 loaded, 1 refused
+    } cases[] = {{"2.00.05", 0}, {"1.99.99", 0},  {"", 0},
+                 {"2.00.06", 1}, {"2.00.050", 1}, {"2.01", 1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RunHost("devhost_nostatus.exe", c.version), c.exitCode) << c.version;
+    }
+}
+
 TEST_F(EntryPointsTest, MenuItemOnlyForMenuTypeZeroOncePerCall) {
     HMENU menu = MakeHostMenu();
     AddSearchMenuItem(menu, 1);
@@ -170,6 +202,48 @@ TEST_F(EntryPointsTest, AboutBoxShowsNameVersionAndAuthorLine) {
     EXPECT_EQ(g_aboutText,
               "Quenfold\x83\x76\x83\x89\x83\x4f\x83\x43\x83\x93 version 1.1\n"
               "Copyright (C) 2026 Quenfold Project");
+}
+
+// A callback of the loaded plug-in, typed by its arguments.
+template <typename Function>
+Function Callback(HMODULE plugin, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(plugin, name)));
+}
+
+// Every callback answers the host what it expects, through the DLL's exports:
+// 1 for the about box, 0 for all the others.
+TEST_F(EntryPointsTest, CallbacksAnswerTheirValues) {
+    HMODULE plugin = LoadLibraryA((ProgramFolder() + "Quenfold.dll").c_str());
+    ASSERT_NE(plugin, nullptr) << GetLastError();
+    for (int ordinal = 1; ordinal <= 16; ++ordinal) {
+        ASSERT_NE(GetProcAddress(plugin, kExports[ordinal - 1]), nullptr) << ordinal;
+    }
+    typedef int(WINAPI * Call0)();
+    typedef int(WINAPI * Call1)(intptr_t);
+    typedef int(WINAPI * Call2)(intptr_t, intptr_t);
+    typedef int(WINAPI * Call3)(intptr_t, intptr_t, intptr_t);
+    typedef int(WINAPI * Call4)(intptr_t, intptr_t, intptr_t, intptr_t);
+    for (const char* name : {"BKC_OnStart", "BKC_OnExit", "BKC_OnEveryMinute"}) {
+        EXPECT_EQ(Callback<Call0>(plugin, name)(), 0) << name;
+    }
+    for (const char* name :
+         {"BKC_OnOpenFolder", "BKC_OnOpenMail", "BKC_OnSend", "BKC_OnFinishRetrieve"}) {
+        EXPECT_EQ(Callback<Call1>(plugin, name)(0), 0) << name;
+    }
+    for (const char* name : {"BKC_OnOpenCompose", "BKC_OnOutgoing", "BKC_OnRetrieve"}) {
+        EXPECT_EQ(Callback<Call2>(plugin, name)(0, 0), 0) << name;
+    }
+    EXPECT_EQ(Callback<Call3>(plugin, "BKC_OnKeyDispatch")(0, 0, 0), 0);
+    for (const char* name : {"BKC_OnDragDrop", "BKC_OnBeforeFilter2"}) {
+        EXPECT_EQ(Callback<Call4>(plugin, name)(0, 0, 0, 0), 0) << name;
+    }
+    char record[320] = "";
+    EXPECT_EQ(Callback<Call1>(plugin, "BKC_OnPlugInInfo")(reinterpret_cast<intptr_t>(record)), 0);
+    EXPECT_STREQ(record + 160, "1.1");
+    HHOOK hook = SetWindowsHookExA(WH_CBT, ReadAndDismissAboutBox, nullptr, GetCurrentThreadId());
+    EXPECT_EQ(Callback<Call1>(plugin, "BKC_OnPlugInSetup")(0), 1);
+    UnhookWindowsHookEx(hook);
+    FreeLibrary(plugin);
 }
 
 }  // namespace

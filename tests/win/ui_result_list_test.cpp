@@ -192,6 +192,9 @@ TEST_F(ResultListTest, AwkwardNamesGetWhatAFreshQueryGives) {
         {"..pdf", "..pdf"},
         {"x.pdf\x82", "x.pdf\x82"},
         {std::string(250, 'n') + ".txt", std::string(250, 'n') + ".txt"},
+        // The longest names handed to the shell as they are, in one buffer each.
+        {std::string(254, 'n') + ".txt", std::string(254, 'n') + ".txt"},
+        {std::string(255, 'n') + ".txt", std::string(255, 'n') + ".txt"},
         {std::string(296, 'n') + ".txt", "x.txt"},
         {std::string(295, 'n') + "\x82.txt", "x"},
         {"", ""},

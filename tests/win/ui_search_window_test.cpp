@@ -224,6 +224,30 @@ TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
     RemoveTempMailStore(store);
 }
 
+// Only a double-click shows a message: the list's other notifications, with a
+// row selected, leave the host's current message alone.
+TEST_F(SearchWindowTest, OtherListNotificationsShowNoMessage) {
+    std::string store = TwoMessageStore();
+    DevhostSetDataFolder(store);
+    DevhostSetCurrentFolder("Inbox\\");
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    ASSERT_EQ(RowCount(), 2);
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+    for (UINT code : {NM_CLICK, NM_RCLICK, NM_RDBLCLK, NM_RETURN, LVN_ITEMACTIVATE}) {
+        NMITEMACTIVATE click = {};
+        click.hdr = {ResultList(), IDC_RESULT_LIST, code};
+        click.iItem = 1;
+        SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    }
+    ClickColumn(0);
+    EXPECT_TRUE(DevhostSetCurrentMailLog().empty());
+    CloseSearchWindowIfOpen();
+    RemoveTempMailStore(store);
+}
+
 // The list's paints, seen from a subclass: the row counts they showed while
 // the search ran (each count once), and whether one came after it.
 struct PaintLog {
