@@ -53,16 +53,19 @@ TEST(QuickSearch, ShortTextIsNeverRead) {
 }
 
 // Only the n bytes given are searched, even when the bytes after them would
-// complete the pattern.
+// complete the pattern, wherever the last shift lands.
 TEST(QuickSearch, NothingPastTheLengthCounts) {
-    const char text[] = "xx name=; name=";
     QuickSearchTable table, folded;
     BuildQuickSearchTable("name=", 5, &table);
     BuildFoldedQuickSearchTable("NAME=", 5, &folded);
-    for (uint32_t n = 0; n < sizeof text; ++n) {
-        int32_t expected = n >= 8 ? 3 : -1;
-        EXPECT_EQ(QuickSearch(n, 5, "name=", text, &table), expected) << n;
-        EXPECT_EQ(QuickSearchFolded(n, 5, "NAME=", text, &folded), expected) << n;
+    for (const std::string text : {"xx name=; name=", "xxxxxxxxxxxname=", "xxxxxnamxxname=x"}) {
+        for (uint32_t n = 0; n <= text.size(); ++n) {
+            size_t plain = text.substr(0, n).find("name=");
+            int32_t expected = plain == std::string::npos ? -1 : static_cast<int32_t>(plain);
+            EXPECT_EQ(QuickSearch(n, 5, "name=", text.c_str(), &table), expected) << text << n;
+            EXPECT_EQ(QuickSearchFolded(n, 5, "NAME=", text.c_str(), &folded), expected)
+                << text << n;
+        }
     }
 }
 

@@ -56,6 +56,7 @@ TEST(RefString, SharingCountsAndEqualTexts) {
 // first in memory and whichever text sorts first: each pair of steps below
 // swaps the roles of the same two nodes.
 TEST(RefString, DifferentValuesReplaceTheOldOnes) {
+    const int32_t liveBefore = g_liveRefStringNodes;
     RefString a = MakeRefString("abc"), x = MakeRefString("xyz");
     RefString aKept = {nullptr}, xKept = {nullptr};
     AssignShared(&aKept, &a);
@@ -79,6 +80,7 @@ TEST(RefString, DifferentValuesReplaceTheOldOnes) {
     EXPECT_EQ(highKept.node->refCount, 2);
     EXPECT_EQ(lowKept.node->refCount, 2);
     for (RefString* handle : {&low, &high, &lowKept, &highKept}) ReleaseRefString(handle);
+    EXPECT_EQ(g_liveRefStringNodes, liveBefore);  // every node made was freed
 }
 
 TEST(RefString, CompareTextIsUnsignedByteOrder) {
@@ -104,6 +106,8 @@ TEST(RefString, HasPrefixIsExact) {
     EXPECT_TRUE(HasPrefix("anything", ""));
     EXPECT_TRUE(HasPrefix("", ""));
     EXPECT_FALSE(HasPrefix("Con", "Content-"));
+    EXPECT_FALSE(HasPrefix("\x82\xA0", "\x82\xA1"));  // high bytes compare like any other
+    EXPECT_FALSE(HasPrefix("", "\x82"));
     EXPECT_FALSE(HasPrefix(nullptr, "a"));
     EXPECT_FALSE(HasPrefix("a", nullptr));
 }

@@ -73,6 +73,7 @@ TEST_F(ScannerTest, OtherContentLinesOddBytesAndUnclosedQuotes) {
              "Content-Disposition: attachment; filename=\"abc\r\n\r\n");
     EXPECT_EQ(Names(), (NameList{"b.png", "c.txt", "d.png", "e.png", "conv:abc"}));
     EXPECT_EQ(host->mimeInputs, (std::vector<std::string>{"abc"}));
+    for (AttachmentRecord* r : state->results) EXPECT_EQ(Field(r->messageId), "m1");
 }
 
 TEST_F(ScannerTest, OneRecordPerHeaderBlock) {
