@@ -73,7 +73,10 @@ TEST_F(ScannerTest, OtherContentLinesOddBytesAndUnclosedQuotes) {
              "Content-Disposition: attachment; filename=\"abc\r\n\r\n");
     EXPECT_EQ(Names(), (NameList{"b.png", "c.txt", "d.png", "e.png", "conv:abc"}));
     EXPECT_EQ(host->mimeInputs, (std::vector<std::string>{"abc"}));
-    for (AttachmentRecord* r : state->results) EXPECT_EQ(Field(r->messageId), "m1");
+    for (AttachmentRecord* r : state->results) {
+        EXPECT_EQ(Field(r->messageId), "m1");
+        EXPECT_EQ(Field(r->date).substr(0, 10), "2011/02/07");  // the message's own date
+    }
 }
 
 TEST_F(ScannerTest, OneRecordPerHeaderBlock) {
