@@ -272,7 +272,15 @@ qf_session_start_shared() {
   for i in $(seq 1 200); do [ -s "$dir/display.new" ] && break; sleep 0.05; done
   mv -f "$dir/display.new" "$dir/display"
   export DISPLAY=:$(cat "$dir/display")
-  LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH qf_detached -w wineserver -p </dev/null >/dev/null 2>&1
+  # A program left by a killed session may have started a server of its own
+  # since the last one was stopped: stop that one too.
+  local try
+  for try in 1 2 3; do
+    LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH qf_detached -w wineserver -p </dev/null >/dev/null 2>&1 &&
+      break
+    wineserver -k >/dev/null 2>&1 || true
+    timeout 20 wineserver -w >/dev/null 2>&1 || true
+  done
   # Wine boots the session for its first program and makes it wait (setting
   # up a new or outdated prefix first). No explicit wineboot: a second boot
   # starts a second service manager, and the RPC service then never comes
