@@ -165,7 +165,9 @@ qf_session_stop_shared() {
     read -r pid <"$dir/xvfb.pid" || true
     if [ -n "$pid" ] && grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
       kill "$pid" 2>/dev/null || true
-      while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+      local i
+      for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+      kill -9 "$pid" 2>/dev/null || true
     fi
   fi
   rm -f "$dir/xvfb.pid" "$dir/display"
@@ -182,6 +184,7 @@ qf_session_end() {
   ) 9>"$dir/control"
   QF_SESSION_FILE=
 }
+
 # The plug-in's version text, from the one header that holds it.
 qf_version() {
   sed -n 's/^#define QF_TEXT_VERSION "\(.*\)"$/\1/p' "$QF_ROOT/host/plugin_text_literals.h"
@@ -229,8 +232,7 @@ qf_session_begin() {
       qf_session_stop_shared "$dir"
       qf_session_start_shared "$dir"
     fi
-    QF_SESSION_FILE=$dir/users/$$
-    qf_session_id >"$QF_SESSION_FILE"
+    qf_session_id >"$dir/users/$$"
   ) 9>"$dir/control"
   QF_SESSION_FILE=$dir/users/$$
   export DISPLAY=:$(cat "$dir/display")
