@@ -6,6 +6,10 @@
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
+# Two benchmarks at once would share their output and skew each other's figures.
+mkdir -p "$QF_BUILD"
+exec {bench_lock}>"$QF_BUILD/.bench.lock"
+flock "$bench_lock"
 
 store=large runs=3
 [ "${1:-}" = --quick ] && store=quick runs=2

@@ -28,6 +28,7 @@ qf_select_arch
 QF_JOBS=${QUENFOLD_JOBS:-2}
 
 qf_packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+             g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
              wine wine32:i386 wine64 xvfb googletest
              fonts-ipafont-gothic locales imagemagick g++ clang libclang-rt-14-dev python3
              x11-utils valgrind)
@@ -66,13 +67,26 @@ qf_locale() {
   fi
 }
 
+# qf_configure_win [DIR [ARCH [CMAKE_ARGS...]]]
 qf_configure_win() {
   local dir=${1:-$QF_WIN} arch=${2:-$QF_ARCH}
+  shift $(($# < 2 ? $# : 2))
   [ -f "$dir/build.ninja" ] && return 0
   local toolchain=toolchain-mingw-i686.cmake
   [ "$arch" = 64 ] && toolchain=toolchain-mingw-x86_64.cmake
   cmake -S "$QF_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=${QF_BUILD_TYPE:-RelWithDebInfo} \
-    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" "$@" >/dev/null
+}
+
+# The DLLs alone, with the win32 thread-model compiler (cmake/plugin_build.cmake).
+qf_configure_plugin() {
+  local dir=$1 arch=$2
+  # A folder configured before the DLLs had a build of their own holds the
+  # posix-model compiler: start it afresh.
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^QF_PLUGIN_BUILD:BOOL=ON' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir"
+  fi
+  qf_configure_win "$dir" "$arch" -DQF_THREAD_MODEL=win32 -DQF_PLUGIN_BUILD=ON
 }
 
 qf_configure_native() {
@@ -81,7 +95,17 @@ qf_configure_native() {
     -DCMAKE_BUILD_TYPE=Debug >/dev/null
 }
 
+# Commands side by side build the same folders one at a time.
 qf_build() {
+  mkdir -p "$QF_BUILD"
+  local lock
+  exec {lock}>"$QF_BUILD/.build.lock"
+  flock "$lock"
+  qf_build_locked
+  exec {lock}>&-
+}
+
+qf_build_locked() {
   qf_configure_win
   cmake --build "$QF_WIN" -j "$QF_JOBS"
   if [ "$QF_ARCH" != 32 ]; then
@@ -93,19 +117,72 @@ qf_build() {
   cmake --build "$QF_NATIVE" -j "$QF_JOBS"
 }
 
-QF_XVFB_PID=
-qf_session_end() {
-  if [ -n "${WINEPREFIX:-}" ]; then
-    # "-k" looks for the server's end at growing intervals and returns up to a
-    # quarter of a second late; "-w" returns as soon as it is gone.
-    wineserver -k >/dev/null 2>&1 &
-    local killer=$!
-    timeout 20 wineserver -w >/dev/null 2>&1 || true
-    kill "$killer" 2>/dev/null || true
-    wait "$killer" 2>/dev/null || true
+# Sessions side by side: every ./quenfold command that runs Windows programs
+# joins the one Wine server and virtual display of its build's prefix. Each
+# session leaves a file named after its shell's pid and start time; the first
+# to join (no other live session) starts both afresh, clearing whatever a
+# killed session left, and the last to leave stops them. A session killed
+# outright leaves a file whose process is gone, which counts as left.
+QF_SESSION_FILE=
+qf_session_dir() { echo "$QF_WIN/session"; }
+
+# "PID START" of this shell; START tells a reused pid from the one recorded.
+qf_session_id() {
+  local stat
+  read -r stat <"/proc/$$/stat"
+  stat=${stat##*) }
+  set -- $stat
+  echo "$$ ${20}"
+}
+
+# Removes the files of sessions whose shells are gone; true if any is left.
+qf_session_others() {
+  local dir=$1 file pid start now any=1
+  for file in "$dir"/users/*; do
+    [ -e "$file" ] || continue
+    read -r pid start <"$file" || true
+    now=
+    if [ -r "/proc/$pid/stat" ]; then
+      now=$(sed 's/.*) //' "/proc/$pid/stat" 2>/dev/null | cut -d' ' -f20)
+    fi
+    if [ -n "$pid" ] && [ "$now" = "$start" ]; then any=0; else rm -f "$file"; fi
+  done
+  return $any
+}
+
+# Stops the prefix's server (and with it every Wine program it runs) and the
+# display the sessions shared. Runs with the control lock held.
+qf_session_stop_shared() {
+  local dir=$1 pid
+  # "-k" looks for the server's end at growing intervals and returns up to a
+  # quarter of a second late; "-w" returns as soon as it is gone.
+  wineserver -k >/dev/null 2>&1 &
+  local killer=$!
+  timeout 20 wineserver -w >/dev/null 2>&1 || true
+  kill "$killer" 2>/dev/null || true
+  wait "$killer" 2>/dev/null || true
+  if [ -f "$dir/xvfb.pid" ]; then
+    read -r pid <"$dir/xvfb.pid" || true
+    if [ -n "$pid" ] && grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
+      kill "$pid" 2>/dev/null || true
+      local i
+      for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+      kill -9 "$pid" 2>/dev/null || true
+    fi
   fi
-  if [ -n "$QF_XVFB_PID" ]; then kill "$QF_XVFB_PID" 2>/dev/null || true; wait "$QF_XVFB_PID" 2>/dev/null || true; fi
-  QF_XVFB_PID=
+  rm -f "$dir/xvfb.pid" "$dir/display"
+}
+
+qf_session_end() {
+  [ -n "$QF_SESSION_FILE" ] || return 0
+  local dir
+  dir=$(qf_session_dir)
+  (
+    flock 9
+    rm -f "$QF_SESSION_FILE"
+    qf_session_others "$dir" || qf_session_stop_shared "$dir"
+  ) 9>"$dir/control"
+  QF_SESSION_FILE=
 }
 
 # The plug-in's version text, from the one header that holds it.
@@ -128,28 +205,84 @@ qf_unmanaged_windows() {
        END { exit !found }' "$WINEPREFIX/user.reg" 2>/dev/null
 }
 
-# Starts Xvfb and a persistent wineserver on the build's own prefix.
+# Joins the build prefix's shared session (see above), starting its Xvfb and
+# persistent wineserver when no other session runs.
 qf_session_begin() {
   qf_locale
   export WINEPREFIX=$QF_WIN/wineprefix WINEARCH=$QF_WINEARCH WINEDEBUG=-all
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
   trap qf_session_end EXIT
-  local dfile
-  dfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dfile" >/dev/null 2>&1 &
-  QF_XVFB_PID=$!
-  local i
-  for i in $(seq 1 100); do [ -s "$dfile" ] && break; sleep 0.05; done
-  export DISPLAY=:$(head -n1 "$dfile")
-  rm -f "$dfile"
   # "wine" and the tools that call it (winepath) take the build's loader.
   mkdir -p "$QF_BUILD/winebin"
-  printf '#!/bin/sh\nexec %s "$@"\n' "$QF_WINE_LOADER" >"$QF_BUILD/winebin/wine"
-  cp "$QF_BUILD/winebin/wine" "$QF_BUILD/winebin/wine-stable"
-  chmod +x "$QF_BUILD/winebin/wine" "$QF_BUILD/winebin/wine-stable"
+  # Written aside and renamed: sessions side by side may write it at once.
+  printf '#!/bin/sh\nexec %s "$@"\n' "$QF_WINE_LOADER" >"$QF_BUILD/winebin/wine.$$"
+  chmod +x "$QF_BUILD/winebin/wine.$$"
+  cp "$QF_BUILD/winebin/wine.$$" "$QF_BUILD/winebin/wine-stable.$$"
+  mv -f "$QF_BUILD/winebin/wine.$$" "$QF_BUILD/winebin/wine"
+  mv -f "$QF_BUILD/winebin/wine-stable.$$" "$QF_BUILD/winebin/wine-stable"
   case ":$PATH:" in *":$QF_BUILD/winebin:"*) ;; *) export PATH=$QF_BUILD/winebin:$PATH ;; esac
-  mkdir -p "$WINEPREFIX"
-  LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH wineserver -p
+  local dir
+  dir=$(qf_session_dir)
+  mkdir -p "$dir/users" "$WINEPREFIX"
+  # The lock is held by this subshell alone; what it starts to outlive it
+  # does not inherit it (qf_detached).
+  (
+    flock 9
+    if ! qf_session_others "$dir" || ! qf_session_display_alive "$dir"; then
+      qf_session_stop_shared "$dir"
+      qf_session_start_shared "$dir"
+    fi
+    qf_session_id >"$dir/users/$$"
+  ) 9>"$dir/control"
+  QF_SESSION_FILE=$dir/users/$$
+  export DISPLAY=:$(cat "$dir/display")
+}
+
+qf_session_display_alive() {
+  local dir=$1 pid
+  [ -s "$dir/display" ] && [ -f "$dir/xvfb.pid" ] || return 1
+  read -r pid <"$dir/xvfb.pid" || return 1
+  grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null
+}
+
+# Runs a command in a session of its own with no file descriptor but the
+# standard three: what outlives the session that started it holds no lock
+# and no caller's pipe, and an interrupt of that session does not reach it.
+# qf_detached waits for the command; qf_detached_bg leaves it running, its
+# pid in QF_DETACHED_PID.
+qf_close_fds() {
+  local fd
+  for fd in /proc/$BASHPID/fd/*; do
+    fd=${fd##*/}
+    [ "$fd" -gt 2 ] 2>/dev/null && eval "exec $fd>&-"
+  done
+  return 0
+}
+qf_detached() { (qf_close_fds && exec setsid "$@"); }
+qf_detached_bg() {
+  (qf_close_fds && exec setsid "$@") &
+  QF_DETACHED_PID=$!
+}
+
+# Xvfb and the server outlive the session that starts them (qf_detached).
+qf_session_start_shared() {
+  local dir=$1 i
+  rm -f "$dir/display"
+  qf_detached_bg sh -c 'exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1"' \
+    sh "$dir/display.new" >/dev/null 2>&1 </dev/null
+  echo "$QF_DETACHED_PID" >"$dir/xvfb.pid"
+  for i in $(seq 1 200); do [ -s "$dir/display.new" ] && break; sleep 0.05; done
+  mv -f "$dir/display.new" "$dir/display"
+  export DISPLAY=:$(cat "$dir/display")
+  # A program left by a killed session may have started a server of its own
+  # since the last one was stopped: stop that one too.
+  local try
+  for try in 1 2 3; do
+    LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH qf_detached -w wineserver -p </dev/null >/dev/null 2>&1 &&
+      break
+    wineserver -k >/dev/null 2>&1 || true
+    timeout 20 wineserver -w >/dev/null 2>&1 || true
+  done
   # Wine boots the session for its first program and makes it wait (setting
   # up a new or outdated prefix first). No explicit wineboot: a second boot
   # starts a second service manager, and the RPC service then never comes
@@ -160,10 +293,10 @@ qf_session_begin() {
     # Plain Xvfb has no window manager: unmanaged windows spare every hide or
     # destroy of a top-level window Wine's two-second wait for one.
     LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH \
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+      qf_detached -w wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
   fi
   # The desktop lives while programs follow each other within a second; one
   # that a test opened would keep that test's output open until it closed.
   LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH \
-    wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
+    qf_detached -w wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "devhost/common_controls.h"
 #include "devhost/devhost_control.h"
 #include "devhost/host_window.h"
 #include "devhost/mail_store.h"
@@ -45,7 +46,7 @@ int main() {
         fprintf(stderr,
                 "devhost: %s\nusage: devhost.exe --data DIR [--folder ID] [--version TEXT] "
                 "[--search] [--no-subfolders] [--filter TEXT] [--sort COLUMN]... [--tsv FILE] "
-                "[--screenshot FILE.bmp]\n",
+                "[--screenshot FILE.bmp] [--comctl 5|6]\n",
                 error.c_str());
         return 2;
     }
@@ -61,6 +62,13 @@ int main() {
         fprintf(stderr, "devhost: the folder '%s' is not in the data folder '%s'\n",
                 options.folderId.c_str(), options.dataFolder.c_str());
         return 3;
+    }
+    // A host of today carries a manifest for common controls 6; --comctl 5
+    // plays one without, as older hosts are.
+    int commonControls = options.commonControls ? options.commonControls : CommonControlsWanted(6);
+    if (commonControls == 6 && !ActivateCommonControls6()) {
+        fprintf(stderr, "devhost: cannot activate common controls 6 (error %lu)\n", GetLastError());
+        return 8;
     }
     DevhostInit();
     DevhostSetDataFolder(options.dataFolder);

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ./quenfold demo [--gui]: searches the sample mail store in samples/mail,
+# ./quenfold demo [--gui] [--comctl 5|6]: searches the sample mail store in samples/mail,
 # prints the rows as a table and saves a screenshot of the search window to
 # $QUENFOLD_BUILD/demo.png (the window enlarged and its columns widened, as a
 # user would look at the rows). With --gui, opens devhost on $DISPLAY instead.
@@ -8,23 +8,31 @@ QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
 samples=$QF_ROOT/samples/mail
 
-if [ "${1:-}" = "--gui" ]; then
+usage() { echo "usage: ./quenfold demo [--gui] [--comctl 5|6]" >&2; exit 2; }
+gui=0 comctl=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --gui) gui=1; shift ;;
+        --comctl) [ $# -ge 2 ] && [[ $2 == [56] ]] || usage; comctl=(--comctl "$2"); shift 2 ;;
+        *) usage ;;
+    esac
+done
+
+if [ "$gui" = 1 ]; then
     [ -n "${DISPLAY:-}" ] || { echo "quenfold demo --gui: no DISPLAY to show devhost on" >&2; exit 2; }
-    qf_locale
-    export WINEPREFIX=$QF_WIN/wineprefix WINEARCH=win32 WINEDEBUG=-all
-    export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-    trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+    # The session's server, shared with other commands; devhost on the caller's display.
+    shown=$DISPLAY
+    qf_session_begin
     echo "devhost: pick a folder, then Tools > Quenfold(&A)"
-    "$QF_ROOT/cmake/wine-run.sh" "$QF_WIN/bin/devhost.exe" --data "$(qf_winpath "$samples")" \
-        --folder 'Inbox\'
+    DISPLAY=$shown "$QF_ROOT/cmake/wine-run.sh" "$QF_WIN/bin/devhost.exe" \
+        --data "$(qf_winpath "$samples")" --folder 'Inbox\' "${comctl[@]}"
     exit 0
 fi
-[ $# -eq 0 ] || { echo "usage: ./quenfold demo [--gui]" >&2; exit 2; }
 
 mkdir -p "$QF_BUILD"
 rows=$(mktemp)
 trap 'rm -f "$rows"' EXIT
-"$QF_ROOT/devhost/run-search.sh" "$samples" --folder 'Inbox\' --sort date \
+"$QF_ROOT/devhost/run-search.sh" "$samples" --folder 'Inbox\' --sort date "${comctl[@]}" \
     --tsv "$rows" --screenshot "$QF_BUILD/demo.png"
 
 # Aligned by display width: Japanese characters take two columns.

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]
-#                  [--sort COLUMN]... [--tsv FILE] [--screenshot FILE.png]
-# Runs one search session in devhost under Wine on a private virtual display
-# and prints the rows as TSV (UTF-8), or writes them to FILE.
+#                  [--sort COLUMN]... [--tsv FILE] [--screenshot FILE.png] [--comctl 5|6]
+# Runs one search session in devhost under Wine on a virtual display and
+# prints the rows as TSV (UTF-8), or writes them to FILE. devhost activates
+# common controls 6, as a host with the usual manifest; --comctl 5 runs it
+# as a host without one.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
@@ -10,6 +12,7 @@ QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 usage() {
     echo "usage: ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]" >&2
     echo "         [--sort file|type|subject|sender|date|folder]... [--tsv FILE] [--screenshot FILE.png]" >&2
+    echo "         [--comctl 5|6]" >&2
     exit 2
 }
 
@@ -23,6 +26,7 @@ while [ $# -gt 0 ]; do
         --sort) [ $# -ge 2 ] || usage; extra+=(--sort "$2"); shift 2 ;;
         --tsv) [ $# -ge 2 ] || usage; tsv=$2; shift 2 ;;
         --screenshot) [ $# -ge 2 ] || usage; png=$2; shift 2 ;;
+        --comctl) [ $# -ge 2 ] && [[ $2 == [56] ]] || usage; extra+=(--comctl "$2"); shift 2 ;;
         -h|--help) usage ;;
         -*) echo "quenfold search: unknown option '$1'" >&2; usage ;;
         *) [ -z "$data" ] || usage; data=$1; shift ;;
@@ -38,7 +42,12 @@ devhost=$QF_WIN/bin/devhost.exe
 
 qf_session_begin
 work=$(mktemp -d "${TMPDIR:-/tmp}/quenfold-search.XXXXXX")
-cleanup() { qf_session_end; rm -rf "$work"; }
+shot_xvfb=
+cleanup() {
+    qf_session_end
+    [ -z "$shot_xvfb" ] || kill "$shot_xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
 trap cleanup EXIT
 
 data=$(cd "$data" && pwd)
@@ -46,10 +55,16 @@ args=(--data "$(qf_winpath "$data")" --folder "$folder" --search "${extra[@]}"
       --tsv "$(qf_winpath "$work/rows.tsv")")
 status=0
 if [ -n "$png" ]; then
-    # A desktop window of its own draws the frames and captions plain Xvfb lacks.
+    # A desktop window of its own draws the frames and captions plain Xvfb
+    # lacks. It gets a display of its own too, so that a screenshot shows no
+    # other session's desktop; the display ends with its last client.
     args+=(--screenshot "$(qf_winpath "$work/shot.bmp")")
-    "$QF_ROOT/cmake/wine-run.sh" explorer /desktop=quenfold,1280x1024 "$devhost" "${args[@]}" \
-        >"$work/out" 2>"$work/err" &
+    qf_detached_bg sh -c 'exec Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -terminate 3>"$1"' \
+        sh "$work/display" >/dev/null 2>&1 </dev/null
+    shot_xvfb=$QF_DETACHED_PID
+    for _ in $(seq 1 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+    DISPLAY=:$(head -n1 "$work/display") "$QF_ROOT/cmake/wine-run.sh" \
+        explorer "/desktop=quenfold-$$,1280x1024" "$devhost" "${args[@]}" >"$work/out" 2>"$work/err" &
     desktop=$!
     # The desktop may outlive devhost: done once the screenshot is complete.
     for _ in $(seq 1 1200); do

@@ -26,7 +26,7 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
         std::string name = ToAnsi(args[i]);
         bool takesValue = name == "--data" || name == "--folder" || name == "--filter" ||
                           name == "--sort" || name == "--tsv" || name == "--version" ||
-                          name == "--screenshot";
+                          name == "--screenshot" || name == "--comctl";
         if (takesValue && i + 1 >= args.size()) {
             *error = "option " + name + " needs a value";
             return false;
@@ -62,6 +62,12 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
             options->scriptMode = true;
         } else if (name == "--search") {
             options->scriptMode = true;
+        } else if (name == "--comctl") {
+            if (value != "5" && value != "6") {
+                *error = "--comctl takes 5 or 6";
+                return false;
+            }
+            options->commonControls = value[0] - '0';
         } else if (name == "--gui") {
             options->gui = true;
         } else {

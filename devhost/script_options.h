@@ -17,6 +17,7 @@ struct ScriptOptions {
     std::string screenshotPath;
     bool scriptMode = false;  // anything that asks for a search run
     bool gui = false;
+    int commonControls = 0;  // 5 or 6; 0: as QUENFOLD_COMCTL says, else 6
 };
 
 // Parses the wide command line; on error returns false with a message.

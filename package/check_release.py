@@ -1,6 +1,7 @@
 """Checks what ./quenfold package wrote: the archive's members and checksums,
 and the facts of the DLL in it that the export check does not cover: size,
-imports, hardening flags, time stamp, build paths, the version resource.
+imports (exactly those in package/imports.txt), thread-local-storage
+callbacks, hardening flags, time stamp, build paths, the version resource.
 
 check_release.py --dist DIR --version V --dll BUILT_DLL [--forbid PATH]...
 
@@ -17,7 +18,22 @@ import zipfile
 
 MEMBERS = ["Quenfold.dll", "Quenfold.txt", "LICENSE.txt"]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msvcrt.dll", "advapi32.dll"}
-MAX_DLL_BYTES = 300 * 1024
+# Release 1.1 with the posix thread-model runtime was 286,208 bytes; the
+# win32 model's runtime keeps it well below.
+MAX_DLL_BYTES = 276 * 1024
+IMPORTS_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")
+# The MinGW-w64 runtime's start-up code always brings a TLS directory with
+# its two callbacks (dynamic thread-local initialisers, per-thread key
+# destructors); the posix thread model adds winpthreads' own.
+MAX_TLS_CALLBACKS = 2
+IMAGE_DIRECTORY_ENTRY_TLS = 9
+# Not a guest's business in its host's process, whatever the list says:
+# thread control, threads of its own, process-wide handlers and hooks.
+FORBIDDEN_IMPORTS = {
+    "AddVectoredExceptionHandler", "AddVectoredContinueHandler", "SetUnhandledExceptionFilter",
+    "SuspendThread", "ResumeThread", "GetThreadContext", "SetThreadContext", "CreateThread",
+    "CreateRemoteThread", "_beginthread", "_beginthreadex", "SetWindowsHookExA",
+    "SetWindowsHookExW"}
 RT_VERSION = 0x10
 JAPANESE = 0x411
 
@@ -72,6 +88,54 @@ def resource_languages(dump, resource_type):
     return languages
 
 
+def imported_functions(dump):
+    """{"kernel32.dll GetLastError", ...} from objdump -p's import tables."""
+    functions, dll = set(), None
+    for line in dump.splitlines():
+        name = re.match(r"\s*DLL Name: (\S+)", line)
+        if name:
+            dll = name.group(1).lower()
+            continue
+        entry = re.match(r"^\t[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if entry and dll:
+            functions.add("%s %s" % (dll, entry.group(1)))
+        elif not line.strip():
+            dll = None
+    return functions
+
+
+def listed_imports():
+    with open(IMPORTS_LIST) as f:
+        return {line.split("#")[0].strip() for line in f} - {""}
+
+
+def tls_callbacks(dll):
+    """The TLS callbacks of a 32-bit PE image, as virtual addresses."""
+    pe = struct.unpack_from("<I", dll, 0x3C)[0]
+    sections = struct.unpack_from("<H", dll, pe + 6)[0]
+    optional_size = struct.unpack_from("<H", dll, pe + 20)[0]
+    optional = pe + 24
+    image_base = struct.unpack_from("<I", dll, optional + 28)[0]
+    rva, size = struct.unpack_from("<II", dll, optional + 96 + 8 * IMAGE_DIRECTORY_ENTRY_TLS)
+    if not rva or not size:
+        return []
+    table = [struct.unpack_from("<IIII", dll, optional + optional_size + 40 * i + 8)
+             for i in range(sections)]
+
+    def offset(address):
+        for virtual_size, virtual_address, raw_size, raw_offset in table:
+            if virtual_address <= address < virtual_address + max(virtual_size, raw_size):
+                return raw_offset + address - virtual_address
+        raise ValueError("address 0x%x is in no section" % address)
+
+    callbacks_va = struct.unpack_from("<I", dll, offset(rva) + 12)[0]
+    callbacks, at = [], offset(callbacks_va - image_base)
+    while struct.unpack_from("<I", dll, at)[0]:
+        callbacks.append(struct.unpack_from("<I", dll, at)[0])
+        at += 4
+    return callbacks
+
+
 def check_dll(path, dll, version, forbid, faults):
     if len(dll) > MAX_DLL_BYTES:
         faults.append("Quenfold.dll is %d bytes, more than %d" % (len(dll), MAX_DLL_BYTES))
@@ -79,6 +143,19 @@ def check_dll(path, dll, version, forbid, faults):
     imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
     if not imports or imports - SYSTEM_DLLS:
         faults.append("imports beyond the system DLLs: %s" % sorted(imports - SYSTEM_DLLS))
+    functions, listed = imported_functions(dump), listed_imports()
+    if functions - listed:
+        faults.append("imports not in package/imports.txt: %s" % sorted(functions - listed))
+    if listed - functions:
+        faults.append("package/imports.txt lists what is not imported: %s" %
+                      sorted(listed - functions))
+    forbidden = sorted(f for f in functions if f.split()[1] in FORBIDDEN_IMPORTS)
+    if forbidden:
+        faults.append("imports thread control or process-wide hooks: %s" % forbidden)
+    callbacks = tls_callbacks(dll)
+    if len(callbacks) > MAX_TLS_CALLBACKS:
+        faults.append("%d TLS callbacks, more than the runtime's own %d" %
+                      (len(callbacks), MAX_TLS_CALLBACKS))
     for flag in ("DYNAMIC_BASE", "NX_COMPAT"):
         if not re.search(r"^\s+%s$" % flag, dump, re.M):
             faults.append("DllCharacteristics lacks %s" % flag)
@@ -162,8 +239,9 @@ def main():
 
     fixed, strings, translation = check_dll(args.dll, dll, args.version, args.forbid, faults)
 
-    print("Quenfold.dll in %s: %d bytes, sha256 %s" % (zip_name, len(dll),
-                                                        hashlib.sha256(dll).hexdigest()))
+    print("Quenfold.dll in %s: %d bytes, %d imports, %d TLS callbacks, sha256 %s" % (
+        zip_name, len(dll), len(imported_functions(tool("objdump", "-p", args.dll))),
+        len(tls_callbacks(dll)), hashlib.sha256(dll).hexdigest()))
     print("version resource: FILEVERSION %s, PRODUCTVERSION %s, translation %s" % (
         fixed.get("FILEVERSION"), fixed.get("PRODUCTVERSION"), translation))
     for key in sorted(strings):
@@ -172,7 +250,8 @@ def main():
         print("fault: " + fault, file=sys.stderr)
     if faults:
         return 1
-    print("archive members, CR LF texts, checksums, imports (system DLLs only), DYNAMIC_BASE, "
+    print("archive members, CR LF texts, checksums, imports (system DLLs, the listed "
+          "functions), TLS callbacks (the runtime's only), DYNAMIC_BASE, "
           "NX_COMPAT, stack protector, no time stamp, no build path, version resource: ok")
     return 0
 

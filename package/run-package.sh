@@ -20,8 +20,17 @@ dist=$QF_ROOT/dist
 version=$(qf_version)
 [ -n "$version" ] || { echo "quenfold package: no version in host/plugin_text_literals.h" >&2; exit 1; }
 
-QF_BUILD_TYPE=Release qf_configure_win "$release" 32
-cmake --build "$release" -j "$QF_JOBS" --target Quenfold >&2
+# Packages side by side write the same archive: one at a time.
+mkdir -p "$QF_BUILD"
+exec {package_lock}>"$QF_BUILD/.package.lock"
+flock "$package_lock"
+
+(
+  exec {build_lock}>"$QF_BUILD/.build.lock"
+  flock "$build_lock"
+  QF_BUILD_TYPE=Release qf_configure_plugin "$release" 32
+  cmake --build "$release" -j "$QF_JOBS" --target Quenfold >&2
+)
 
 # The archive's times: the last commit's, the same in every clone of it.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$QF_ROOT" log -1 --format=%ct 2>/dev/null || echo 315532800)}
