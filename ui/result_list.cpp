@@ -74,11 +74,13 @@ static void LetHeldRowsDraw(SearchWindowState* state) {
     ++state->rowPaints;
 }
 
-// Ten paint costs from start to start: painting a tenth of the time.
+// Twelve paint costs from start to start: painting a twelfth of the time
+// between paints, so that with a search's first and last paint, which come
+// when they must, it stays within a tenth.
 static uint64_t PaintWait(const SearchWindowState* state) {
     uint64_t shortest = state->paintInterval;
     uint64_t longest = shortest * 5 / 2;
-    uint64_t wait = uint64_t{state->paintCost} * 10;
+    uint64_t wait = uint64_t{state->paintCost} * 12;
     return wait < shortest ? shortest : wait > longest ? longest : wait;
 }
 

@@ -21,9 +21,9 @@ void EndRowBatch(SearchWindowState* state);
 // Inside a batch that lasts a whole search: lets the rows held so far be
 // drawn at the next paint if it is their time (or if the list has not drawn
 // yet in this batch), and holds drawing again when the next row arrives.
-// Their time comes ten paint costs after the last paint began, so painting
-// stays about a tenth of the search, but never sooner than paintInterval ms
-// and never later than two and a half times that.
+// Their time comes twelve paint costs after the last paint began, so painting
+// stays within about a tenth of the search, but never sooner than
+// paintInterval ms and never later than two and a half times that.
 void PaceRowBatch(SearchWindowState* state);
 // Called after every drain of the queue in a search: the list paints rows
 // let through by PaceRowBatch in the drain that follows it, so that is where
