@@ -413,8 +413,11 @@ double ReadAllFiles(const std::string& directory, uint64_t* bytes) {
 // subclassed for its paints; the button's seconds, its pump included.
 double Search(const std::string& dataFolder, const std::string& folderId, int abortAt,
               uint64_t abortAtRow = 0) {
-    DevhostSetDataFolder(dataFolder);
-    DevhostSetCurrentFolder(folderId);
+    {
+        HostScope asHost;  // the host's own strings
+        DevhostSetDataFolder(dataFolder);
+        DevhostSetCurrentFolder(folderId);
+    }
     OnSearchCommand(nullptr, 0);
     Pump();
     HWND window = g_searchWindow;
@@ -539,20 +542,22 @@ void HugeMessage(const char* key, const std::string& store, uint64_t abortAtRow)
     std::fflush(stdout);
 }
 
-// Ten searches and closes in a row: private bytes after each close.
+// Ten searches and closes in a row: private bytes after each close, and the
+// plug-in's own bytes left over.
 void RepeatedSearches(const std::string& dataFolder, const std::string& folderId) {
-    std::string line;
+    SIZE_T privateBytes[10];
     int64_t ownBefore = g_own.live;
-    for (int k = 0; k < 10; ++k) {
+    for (SIZE_T& after : privateBytes) {
         Search(dataFolder, folderId, 0);
         CloseWindow();
-        char figure[32];
-        std::snprintf(figure, sizeof figure, "%s%lu", k ? "," : "",
-                      static_cast<unsigned long>(Memory().PagefileUsage));
-        line += figure;
+        after = Memory().PagefileUsage;
     }
-    std::printf("repeat_private_after_close %s\n", line.c_str());
-    ReportCount("repeat_own_bytes_left", static_cast<uint64_t>(g_own.live - ownBefore));
+    int64_t ownLeft = g_own.live - ownBefore;
+    std::printf("repeat_private_after_close");
+    for (int k = 0; k < 10; ++k)
+        std::printf("%c%lu", k ? ',' : ' ', static_cast<unsigned long>(privateBytes[k]));
+    std::printf("\n");
+    ReportCount("repeat_own_bytes_left", static_cast<uint64_t>(ownLeft));
 }
 
 // Names the shell reads otherwise than their last '.' byte suggests, names
