@@ -3,8 +3,8 @@
 # flags in build folders of their own, makes the stores (once), runs every
 # figure side by side and writes bench/results.md. --quick uses the
 # 6,000-message store and fewer runs. --base REV also builds the search of
-# commit REV (in a worktree and build folder of its own) and runs it right
-# before this one on the same store, for a before-and-after in one run.
+# commit REV (in a worktree and build folder of its own) and runs it in turns
+# with this one on the same store, for a before-and-after in one run.
 # Raw output lands in $QUENFOLD_BUILD/bench-out.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -96,8 +96,14 @@ step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
   export QF_WIN=$BENCH_WIN
   qf_session_begin
   if [ -n "$base" ]; then
-    "$QF_ROOT/cmake/wine-run.sh" "$BASE_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
-      >"$OUT/win_bench_base.txt"
+    # Before and after in turns, three times: the machine's noise shows as
+    # the spread within each side.
+    for k in 1 2 3; do
+      "$QF_ROOT/cmake/wine-run.sh" "$BASE_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
+        >"$OUT/win_bench_before.$k.txt"
+      "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
+        >"$OUT/win_bench_after.$k.txt"
+    done
   fi
   "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
     --crafted "$(qf_winpath "$STORES/crafted/data")" \

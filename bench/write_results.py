@@ -67,14 +67,26 @@ def paint_share(v):
     return v["search_paint"] / v["search_seconds"]
 
 
-def before_after(w, base, run):
-    """The same store searched by the base commit's program right before this one's."""
-    if "search_paint" not in base:
+def before_after(out, run):
+    """The same store searched three times by the base commit's program and
+    three times by this one's, in turns: the median of each side."""
+    sides = {}
+    for side in ("before", "after"):
+        runs = [key_values(os.path.join(out, "win_bench_%s.%d.txt" % (side, k))) for k in (1, 2, 3)]
+        runs = [{k: float(v) for k, v in r.items() if "," not in v} for r in runs if "search_paint" in r]
+        if runs:
+            sides[side] = runs
+    if len(sides) < 2:
         return []
-    b = {k: float(v) for k, v in base.items()}
+
+    def median(side, f):
+        values = sorted(f(r) for r in sides[side])
+        return values[len(values) // 2]
+
     lines = ["", "## Before and after, one run", "",
-             "The search of commit %s (built in a worktree of its own) ran on the same store right"
-             " before this one's, in the same Wine session." % run.get("base", "?"), "",
+             "The search of commit %s (built in a worktree of its own) and this one's ran in turns on"
+             " the same store, three times each, in the same Wine session: medians, and the paint's"
+             " share in each of the runs." % run.get("base", "?"), "",
              "| figure | before | after |", "|---|---|---|"]
     for label, fmt, f in [
             ("whole search", "%.3f s", lambda v: v["search_seconds"]),
@@ -83,9 +95,12 @@ def before_after(w, base, run):
             ("paints of the list", "%d", lambda v: v["search_paints"]),
             ("the list's WM_PAINT, a paint", "%.1f ms", lambda v: 1e3 * v["search_wm_paint"] / max(v["search_paints"], 1)),
             ("scanning", "%.3f s", lambda v: v["search_scan"]),
+            ("rows", "%.3f s", lambda v: v["search_rows_seconds"]),
             ("longest a found row waited to be drawn", "%.0f ms", lambda v: 1e3 * v["search_max_row_wait"]),
-            ("abort during message %d: latency" % w["abort_latency_message"], "%.1f ms", lambda v: 1e3 * v["abort_latency"])]:
-        lines.append("| %s | %s | %s |" % (label, fmt % f(b), fmt % f(w)))
+            ("abort during the middle message: latency", "%.1f ms", lambda v: 1e3 * v["abort_latency"])]:
+        lines.append("| %s | %s | %s |" % (label, fmt % median("before", f), fmt % median("after", f)))
+    lines.append("| paint's share in each run | %s | %s |" % tuple(
+        " / ".join("%.1f %%" % (100 * paint_share(r)) for r in sides[side]) for side in ("before", "after")))
     return lines
 
 
@@ -158,7 +173,7 @@ def main(out, results):
         private = [int(x) for x in raw["repeat_private_after_close"].split(",")]
         lines.append("| private bytes after each of ten searches and closes in a row | %s MB; the plug-in's own bytes left: %d |"
                      % (" / ".join("%.1f" % (p / 1e6) for p in private), w["repeat_own_bytes_left"]))
-    lines += huge_section(w) + before_after(w, key_values(os.path.join(out, "win_bench_base.txt")), run)
+    lines += huge_section(w) + before_after(out, run)
     lines += ["", "## The same messages by other programs (hyperfine, %d runs, median)" % len(
                   next(iter(commands.values()))["times"]), "",
               "| command | seconds | / whole search |", "|---|---|---|"]
