@@ -74,13 +74,13 @@ static void LetHeldRowsDraw(SearchWindowState* state) {
     ++state->rowPaints;
 }
 
-// Twelve paint costs from start to start: painting a twelfth of the time
+// Fifteen paint costs from start to start: painting a fifteenth of the time
 // between paints, so that with a search's first and last paint, which come
-// when they must, it stays within a tenth.
+// when they must, it stays within a tenth of a search of a few seconds.
 static uint64_t PaintWait(const SearchWindowState* state) {
     uint64_t shortest = state->paintInterval;
     uint64_t longest = shortest * 5 / 2;
-    uint64_t wait = uint64_t{state->paintCost} * 12;
+    uint64_t wait = uint64_t{state->paintCost} * 15;
     return wait < shortest ? shortest : wait > longest ? longest : wait;
 }
 

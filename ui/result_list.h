@@ -21,7 +21,7 @@ void EndRowBatch(SearchWindowState* state);
 // Inside a batch that lasts a whole search: lets the rows held so far be
 // drawn at the next paint if it is their time (or if the list has not drawn
 // yet in this batch), and holds drawing again when the next row arrives.
-// Their time comes twelve paint costs after the last paint began, so painting
+// Their time comes fifteen paint costs after the last paint began, so painting
 // stays within about a tenth of the search, but never sooner than
 // paintInterval ms and never later than two and a half times that.
 void PaceRowBatch(SearchWindowState* state);
