@@ -6,7 +6,7 @@ Deterministic: every byte follows from the seed, so two runs on any machine
 give the same store. A stamp file records the generator's version and the
 size; a store whose stamp matches is reused.
 
-usage: gen_store.py OUT_DIR {small|quick|large|crafted}
+usage: gen_store.py OUT_DIR {small|quick|large|crafted|huge100k|huge1m}
 """
 import base64
 import os
@@ -257,6 +257,19 @@ def crafted_message(rng, pool, header_bytes, attachments):
     return b"".join(chunks)
 
 
+# One message whose source is nothing but header blocks that each name a
+# file: a row per 30-odd bytes, so one mail holds the host's thread as long
+# as its scan and its rows take.
+HUGE = {"huge100k": 100000, "huge1m": 1000000}
+
+
+def huge_message(blocks):
+    head = ("From: huge@example.com\r\nSubject: many header blocks\r\n"
+            "Date: Mon, 7 Dec 2026 10:00:00 +0900\r\n\r\n")
+    return head.encode("ascii") + b"".join(
+        b"Content-Type: x; name=f%07d.bin\r\n\r\n" % k for k in range(blocks))
+
+
 def stamp_text(size):
     return "quenfold bench store v%d %s seed %d\n" % (VERSION, size, SEED)
 
@@ -269,6 +282,11 @@ def write_store(out, size):
         os.makedirs(os.path.join(data, "Inbox"))
         with open(os.path.join(data, "Inbox", "000000.eml"), "wb") as f:
             f.write(crafted_message(rng, pool, 17 * 1024 * 1024, 500))
+        return 1, os.path.getsize(os.path.join(data, "Inbox", "000000.eml"))
+    if size in HUGE:
+        os.makedirs(os.path.join(data, "Inbox"))
+        with open(os.path.join(data, "Inbox", "000000.eml"), "wb") as f:
+            f.write(huge_message(HUGE[size]))
         return 1, os.path.getsize(os.path.join(data, "Inbox", "000000.eml"))
     count = SIZES[size]
     for folder, _ in FOLDERS:
@@ -286,7 +304,7 @@ def write_store(out, size):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "quick", "large", "crafted"):
+    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "quick", "large", "crafted", *HUGE):
         sys.stderr.write(__doc__)
         return 2
     out, size = sys.argv[1], sys.argv[2]

@@ -2,7 +2,10 @@
 # ./quenfold bench [--quick]: builds the benchmark's programs with Release
 # flags in build folders of their own, makes the stores (once), runs every
 # figure side by side and writes bench/results.md. --quick uses the
-# 6,000-message store and fewer runs. Raw output lands in $QUENFOLD_BUILD/bench-out.
+# 6,000-message store and fewer runs. --base REV also builds the search of
+# commit REV (in a worktree and build folder of its own) and runs it in turns
+# with this one on the same store, for a before-and-after in one run.
+# Raw output lands in $QUENFOLD_BUILD/bench-out.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
@@ -11,8 +14,15 @@ mkdir -p "$QF_BUILD"
 exec {bench_lock}>"$QF_BUILD/.bench.lock"
 flock "$bench_lock"
 
-store=large runs=3
-[ "${1:-}" = --quick ] && store=quick runs=2
+store=large runs=3 base=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --quick) store=quick runs=2 ;;
+    --base) base=$2; shift ;;
+    *) echo "run-bench.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+  shift
+done
 STORES=${QUENFOLD_BENCH_STORES:-$QF_BUILD/bench-stores}
 OUT=$QF_BUILD/bench-out
 BENCH_NATIVE=$QF_BUILD/bench-native
@@ -35,9 +45,10 @@ if [ ${#missing[@]} -gt 0 ]; then
     --no-install-recommends "${missing[@]}" >&2
 fi
 
-step "mail stores: $store and crafted (reused when their stamp matches)"
-python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$store" "$store" >&2
-python3 "$QF_ROOT/bench/gen_store.py" "$STORES/crafted" crafted >&2
+step "mail stores: $store, crafted, huge100k and huge1m (reused when their stamp matches)"
+for s in "$store" crafted huge100k huge1m; do
+  python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$s" "$s" >&2
+done
 data=$STORES/$store/data
 # The indexers read a maildir: hard links to the same files.
 maildir=$STORES/$store/maildir
@@ -59,27 +70,56 @@ cmake --build "$BENCH_NATIVE" -j "$QF_JOBS" --target native_scan_bench >&2
   --benchmark_out_format=json >&2
 
 step "Windows Release build ($QF_ARCH-bit)"
+toolchain=toolchain-mingw-i686.cmake
+[ "$QF_ARCH" = 64 ] && toolchain=toolchain-mingw-x86_64.cmake
 if [ ! -f "$BENCH_WIN/build.ninja" ]; then
-  toolchain=toolchain-mingw-i686.cmake
-  [ "$QF_ARCH" = 64 ] && toolchain=toolchain-mingw-x86_64.cmake
   cmake -S "$QF_ROOT" -B "$BENCH_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" >/dev/null
 fi
 cmake --build "$BENCH_WIN" -j "$QF_JOBS" --target win_bench >&2
 qf_build >/dev/null  # ./quenfold search, timed below, uses the regular build
 
+if [ -n "$base" ]; then
+  step "the search of $base, for before and after"
+  BASE_SRC=$QF_BUILD/bench-base-src
+  BASE_WIN=$QF_BUILD/bench-base-win$QF_ARCH
+  if [ -d "$BASE_SRC" ]; then
+    git -C "$BASE_SRC" checkout -q --detach "$base"
+  else
+    git -C "$QF_ROOT" worktree add -q --detach "$BASE_SRC" "$base"
+  fi
+  if [ ! -f "$BASE_WIN/build.ninja" ]; then
+    cmake -S "$BASE_SRC" -B "$BASE_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$BASE_SRC/cmake/$toolchain" >/dev/null
+  fi
+  cmake --build "$BASE_WIN" -j "$QF_JOBS" --target win_bench >&2
+fi
+
 step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
 (
   export QF_WIN=$BENCH_WIN
   qf_session_begin
+  if [ -n "$base" ]; then
+    # Before and after in turns, three times: the machine's noise shows as
+    # the spread within each side.
+    for k in 1 2 3; do
+      "$QF_ROOT/cmake/wine-run.sh" "$BASE_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
+        >"$OUT/win_bench_before.$k.txt"
+      "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
+        >"$OUT/win_bench_after.$k.txt"
+    done
+  fi
   "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/win_bench.exe" --data "$(qf_winpath "$data")" \
-    --crafted "$(qf_winpath "$STORES/crafted/data")" >"$OUT/win_bench.txt"
+    --crafted "$(qf_winpath "$STORES/crafted/data")" \
+    --huge-100k "$(qf_winpath "$STORES/huge100k/data")" \
+    --huge-1m "$(qf_winpath "$STORES/huge1m/data")" >"$OUT/win_bench.txt"
   qf_session_end
 )
 {
   echo "wine_version $("$QF_WINE_LOADER" --version)"
   echo "wine_arch $QF_ARCH"
   echo "store $store"
+  [ -z "$base" ] || echo "base $(git -C "$QF_ROOT" rev-parse --short "$base")"
 } >"$OUT/run.txt"
 
 step "the same messages by other programs, and the plug-in's start-up (hyperfine)"

@@ -4,9 +4,10 @@
 // wrapped by the linker, the list's paints through a subclass). Prints
 // "key value" lines: the reading of the same files and nothing else, the
 // search split by stage, the list's paints, the abort's latency, the shell's
-// answers cached against fresh ones, and memory.
+// answers cached against fresh ones, memory, and the longest stretch in which
+// the queue was not looked at (every PeekMessageA of the program is timed).
 //
-// usage: win_bench --data DIR [--folder ID] [--crafted DIR]
+// usage: win_bench --data DIR [--folder ID] [--crafted DIR] [--huge-100k DIR] [--huge-1m DIR]
 #include <windows.h>
 // after windows.h, which they need
 #include <commctrl.h>
@@ -14,12 +15,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/host_state.h"
 #include "host/host_api.h"
 #include "host/plugin_entry.h"
 #include "host/plugin_globals.h"
@@ -47,6 +51,58 @@ void RealAddResultRow(AttachmentRecord*, SearchWindowState*)
 
 namespace {
 
+// The plug-in's own heap: every operator new of the program outside the host
+// functions (the stand-in host's allocations are the host's). A header before
+// each block remembers its size and whether it was counted.
+struct OwnHeap {
+    int hostDepth;
+    int64_t live, peak;
+} g_own;
+
+void* OwnAllocate(size_t size) {
+    char* block = static_cast<char*>(std::malloc(size + 16));
+    if (!block) throw std::bad_alloc();
+    size_t* header = reinterpret_cast<size_t*>(block);
+    header[0] = size;
+    header[1] = g_own.hostDepth == 0;
+    if (header[1]) {
+        g_own.live += static_cast<int64_t>(size);
+        g_own.peak = std::max(g_own.peak, g_own.live);
+    }
+    return block + 16;
+}
+
+void OwnRelease(void* memory) {
+    if (!memory) return;
+    char* block = static_cast<char*>(memory) - 16;
+    size_t* header = reinterpret_cast<size_t*>(block);
+    if (header[1]) g_own.live -= static_cast<int64_t>(header[0]);
+    std::free(block);
+}
+
+}  // namespace
+
+void* operator new(size_t size) {
+    return OwnAllocate(size);
+}
+void* operator new[](size_t size) {
+    return OwnAllocate(size);
+}
+void operator delete(void* memory) noexcept {
+    OwnRelease(memory);
+}
+void operator delete[](void* memory) noexcept {
+    OwnRelease(memory);
+}
+void operator delete(void* memory, size_t) noexcept {
+    OwnRelease(memory);
+}
+void operator delete[](void* memory, size_t) noexcept {
+    OwnRelease(memory);
+}
+
+namespace {
+
 double g_tickSeconds;
 
 double Now() {
@@ -67,9 +123,14 @@ struct Split {
     double host, scan, header, rows, paint, wmPaint, drain;
     uint64_t messages, bytes, rowCount, headerFetches, paints;
     double lastPaint, minPaintGap;    // between two paints of the list
+    double maxPaint;                  // the longest single paint
     double pendingSince, maxRowWait;  // how long a found row waited to be drawn
     int abortAtMessage;               // posts the abort click when this source is handed out
-    double abortPosted, runSearchEnd;
+    uint64_t abortAtRow;              // posts it when this row is added
+    double searchStart, abortPosted, runSearchEnd;
+    // Drains seen by the timer: the longest gap between two, in all and
+    // without the host functions' time inside it.
+    double lastDrain, hostAtLastDrain, maxStretch, maxOwnStretch;
 };
 
 Split g_split;
@@ -82,6 +143,13 @@ double g_sourceReleased;  // end of the last message's BKA_Free(source)
 double g_paintInDrain;
 bool g_inSearch;  // from the search button's click to the end of its pump
 WNDPROC g_listProc;
+bool g_recordsOnly;  // rows are counted but not put into the list
+
+// Inside a host function: what it allocates is the host's.
+struct HostScope {
+    HostScope() { ++g_own.hostDepth; }
+    ~HostScope() { --g_own.hostDepth; }
+};
 
 void AddHost(double seconds) {
     g_split.host += seconds;
@@ -89,6 +157,7 @@ void AddHost(double seconds) {
 }
 
 int QF_WINAPI TimedGetNextMail(int position, char* id, int size, intptr_t flags) {
+    HostScope inHost;
     if (g_sourceReleased != 0) {
         g_split.drain += Now() - g_sourceReleased - g_paintInDrain;
         g_sourceReleased = 0;
@@ -100,6 +169,7 @@ int QF_WINAPI TimedGetNextMail(int position, char* id, int size, intptr_t flags)
 }
 
 char* QF_WINAPI TimedGetSource(const char* id) {
+    HostScope inHost;
     double start = Now();
     char* source = g_real.BKA_GetSource(id);
     AddHost(Now() - start);
@@ -111,6 +181,7 @@ char* QF_WINAPI TimedGetSource(const char* id) {
 }
 
 char* QF_WINAPI TimedGetHeader(const char* id) {
+    HostScope inHost;
     double start = Now();
     char* header = g_real.BKA_GetHeader(id);
     AddHost(Now() - start);
@@ -121,6 +192,7 @@ char* QF_WINAPI TimedGetHeader(const char* id) {
 }
 
 void QF_WINAPI TimedFree(void* text) {
+    HostScope inHost;
     double start = Now();
     bool isHeader = text && text == g_header;
     if (isHeader) {
@@ -137,6 +209,7 @@ void QF_WINAPI TimedFree(void* text) {
 }
 
 char* QF_WINAPI TimedMIMEHeader(const char* text, char* buffer, int size, intptr_t flags) {
+    HostScope inHost;
     double start = Now();
     char* converted = g_real.BKA_MIMEHeader(text, buffer, size, flags);
     AddHost(Now() - start);
@@ -144,6 +217,7 @@ char* QF_WINAPI TimedMIMEHeader(const char* text, char* buffer, int size, intptr
 }
 
 int QF_WINAPI TimedSetCurrentFolder(const char* folder) {
+    HostScope inHost;
     double start = Now();
     int result = g_real.BKA_SetCurrentFolder(folder);
     AddHost(Now() - start);
@@ -151,6 +225,7 @@ int QF_WINAPI TimedSetCurrentFolder(const char* folder) {
 }
 
 const char* QF_WINAPI TimedGetFolderDisplayName(const char* folder) {
+    HostScope inHost;
     double start = Now();
     const char* name = g_real.BKA_GetFolderDisplayName(folder);
     AddHost(Now() - start);
@@ -176,6 +251,7 @@ LRESULT CALLBACK TimedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     if (!paint || !g_inSearch) return result;
     double seconds = Now() - start;
     g_split.paint += seconds;
+    g_split.maxPaint = std::max(g_split.maxPaint, seconds);
     if (g_sourceReleased != 0) g_paintInDrain += seconds;
     if (message == WM_PAINT) {
         g_split.wmPaint += seconds;
@@ -195,6 +271,51 @@ LRESULT CALLBACK TimedListProc(HWND list, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
+// A drain at the given time: closes the stretch since the last one.
+void NoteDrain(double now) {
+    Split& s = g_split;
+    if (s.lastDrain != 0) {
+        double stretch = now - s.lastDrain;
+        s.maxStretch = std::max(s.maxStretch, stretch);
+        s.maxOwnStretch = std::max(s.maxOwnStretch, stretch - (s.host - s.hostAtLastDrain));
+    }
+    s.lastDrain = now;
+    s.hostAtLastDrain = s.host;
+}
+
+// Every look at the queue, the plug-in's drains and the host loop's alike:
+// PeekMessageA's entry in the program's import table points here.
+typedef BOOL(WINAPI* PeekMessageFn)(MSG*, HWND, UINT, UINT, UINT);
+PeekMessageFn g_realPeekMessage;
+
+BOOL WINAPI TimedPeekMessage(MSG* msg, HWND window, UINT first, UINT last, UINT remove) {
+    if (g_inSearch && g_split.runSearchEnd == 0) NoteDrain(Now());
+    return g_realPeekMessage(msg, window, first, last, remove);
+}
+
+void InstallPeekTiming() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    g_realPeekMessage = reinterpret_cast<PeekMessageFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "PeekMessageA")));
+    char* base = reinterpret_cast<char*>(GetModuleHandleA(nullptr));
+    IMAGE_NT_HEADERS* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (IMAGE_IMPORT_DESCRIPTOR* module =
+             reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         module->Name; ++module) {
+        for (IMAGE_THUNK_DATA* slot =
+                 reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+             slot->u1.Function; ++slot) {
+            if (slot->u1.Function != reinterpret_cast<ULONG_PTR>(g_realPeekMessage)) continue;
+            DWORD protection;
+            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
+            slot->u1.Function = reinterpret_cast<ULONG_PTR>(TimedPeekMessage);
+            VirtualProtect(slot, sizeof *slot, protection, &protection);
+        }
+    }
+}
+
 }  // namespace
 
 void WrappedRunSearch(bool includeSubfolders) QF_WRAPPED("_Z9RunSearchb");
@@ -202,6 +323,7 @@ void WrappedRunSearch(bool includeSubfolders) QF_WRAPPED("_Z9RunSearchb");
 void WrappedRunSearch(bool includeSubfolders) {
     RealRunSearch(includeSubfolders);
     g_split.runSearchEnd = Now();
+    NoteDrain(g_split.runSearchEnd);  // the host's loop takes over from here
 }
 
 void WrappedScanMessageSource(char*, SearchWindowState*, const RefString*, const RefString*)
@@ -219,10 +341,13 @@ void WrappedAddResultRow(AttachmentRecord*, SearchWindowState*)
     QF_WRAPPED("_Z12AddResultRowP16AttachmentRecordP17SearchWindowState");
 void WrappedAddResultRow(AttachmentRecord* record, SearchWindowState* state) {
     double start = Now();
-    RealAddResultRow(record, state);
+    if (!g_recordsOnly) RealAddResultRow(record, state);
     double seconds = Now() - start;
     g_split.rows += seconds;
-    ++g_split.rowCount;
+    if (++g_split.rowCount == g_split.abortAtRow) {
+        // The click as a person makes it, queued while the message is scanned.
+        if (PostAbortToProgressWindow()) g_split.abortPosted = Now();
+    }
     if (g_scanStart != 0) g_nestedInScan += seconds;
     if (g_split.pendingSince == 0) g_split.pendingSince = start;
 }
@@ -286,9 +411,13 @@ double ReadAllFiles(const std::string& directory, uint64_t* bytes) {
 
 // One search from the search button, as a person starts it, with the list
 // subclassed for its paints; the button's seconds, its pump included.
-double Search(const std::string& dataFolder, const std::string& folderId, int abortAt) {
-    DevhostSetDataFolder(dataFolder);
-    DevhostSetCurrentFolder(folderId);
+double Search(const std::string& dataFolder, const std::string& folderId, int abortAt,
+              uint64_t abortAtRow = 0) {
+    {
+        HostScope asHost;  // the host's own strings
+        DevhostSetDataFolder(dataFolder);
+        DevhostSetCurrentFolder(folderId);
+    }
     OnSearchCommand(nullptr, 0);
     Pump();
     HWND window = g_searchWindow;
@@ -299,9 +428,11 @@ double Search(const std::string& dataFolder, const std::string& folderId, int ab
     g_split = Split();
     g_split.minPaintGap = 1e9;
     g_split.abortAtMessage = abortAt;
+    g_split.abortAtRow = abortAtRow;
     DevhostAbortAfter(abortAt);  // the click, queued while that message is scanned
     g_inSearch = true;
     double start = Now();
+    g_split.searchStart = g_split.lastDrain = start;
     Click(window, IDC_SEARCH);
     Pump();  // the last rows are drawn here
     double seconds = Now() - start;
@@ -346,6 +477,9 @@ void WholeSearch(const std::string& dataFolder, const std::string& folderId,
     Report("search_paints_per_second", s.paints / total);
     Report("search_min_paint_gap", s.minPaintGap < 1e9 ? s.minPaintGap : 0);
     Report("search_max_row_wait", s.maxRowWait);
+    Report("search_max_stretch", s.maxStretch);
+    Report("search_max_own_stretch", s.maxOwnStretch);
+    Report("search_max_paint", s.maxPaint);
     ReportCount("io_bytes", bytes);
     Report("io_seconds", limit);
     ReportCount("memory_before_private", before.PagefileUsage);
@@ -362,6 +496,68 @@ void AbortLatency(const char* key, const std::string& dataFolder, const std::str
     std::printf("%s_message %d\n%s_rows %llu\n", key, abortAt, key,
                 static_cast<unsigned long long>(g_split.rowCount));
     CloseWindow();
+}
+
+// One message of many rows (its store's only one): the abort clicked when
+// the abortAtRow-th row is added, how long until RunSearch returned, and the
+// longest stretches without a drain until then; then the whole message with
+// its records held but not put into the list (Wine's list takes quadratic
+// time to empty itself at close), for the plug-in's own bytes.
+void HugeMessage(const char* key, const std::string& store, uint64_t abortAtRow) {
+    std::string prefix = key;
+    Search(store, "Inbox\\", 0, abortAtRow);
+    const Split& s = g_split;
+    Report((prefix + "_abort_latency").c_str(),
+           s.abortPosted ? s.runSearchEnd - s.abortPosted : -1);
+    ReportCount((prefix + "_abort_at_row").c_str(), abortAtRow);
+    ReportCount((prefix + "_abort_rows").c_str(), s.rowCount);
+    Report((prefix + "_abort_posted_after").c_str(), s.abortPosted - s.searchStart);
+    Report((prefix + "_max_stretch").c_str(), s.maxStretch);
+    Report((prefix + "_max_own_stretch").c_str(), s.maxOwnStretch);
+    ReportCount((prefix + "_paints").c_str(), s.paints);
+    Report((prefix + "_paint").c_str(), s.paint);
+    Report((prefix + "_max_paint").c_str(), s.maxPaint);
+    // Wine's list empties itself in quadratic time: the close of these rows.
+    double closeStart = Now();
+    CloseWindow();
+    Report((prefix + "_close_seconds").c_str(), Now() - closeStart);
+    std::fflush(stdout);
+
+    g_recordsOnly = true;
+    int64_t before = g_own.live;
+    g_own.peak = before;
+    double seconds = Search(store, "Inbox\\", 0);
+    int64_t held = g_own.live - before;
+    ReportCount((prefix + "_rows").c_str(), g_split.rowCount);
+    Report((prefix + "_records_seconds").c_str(), seconds);
+    Report((prefix + "_records_max_own_stretch").c_str(), g_split.maxOwnStretch);
+    Report((prefix + "_own_bytes_per_row").c_str(),
+           g_split.rowCount ? static_cast<double>(held) / g_split.rowCount : 0);
+    ReportCount((prefix + "_own_bytes_held").c_str(), static_cast<uint64_t>(held));
+    ReportCount((prefix + "_own_bytes_peak").c_str(), static_cast<uint64_t>(g_own.peak - before));
+    CloseWindow();
+    g_recordsOnly = false;
+    ReportCount((prefix + "_own_bytes_after_close").c_str(),
+                static_cast<uint64_t>(std::max<int64_t>(g_own.live - before, 0)));
+    std::fflush(stdout);
+}
+
+// Ten searches and closes in a row: private bytes after each close, and the
+// plug-in's own bytes left over.
+void RepeatedSearches(const std::string& dataFolder, const std::string& folderId) {
+    SIZE_T privateBytes[10];
+    int64_t ownBefore = g_own.live;
+    for (SIZE_T& after : privateBytes) {
+        Search(dataFolder, folderId, 0);
+        CloseWindow();
+        after = Memory().PagefileUsage;
+    }
+    int64_t ownLeft = g_own.live - ownBefore;
+    std::printf("repeat_private_after_close");
+    for (int k = 0; k < 10; ++k)
+        std::printf("%c%lu", k ? ',' : ' ', static_cast<unsigned long>(privateBytes[k]));
+    std::printf("\n");
+    ReportCount("repeat_own_bytes_left", static_cast<uint64_t>(ownLeft));
 }
 
 // Names the shell reads otherwise than their last '.' byte suggests, names
@@ -449,12 +645,14 @@ std::string WithBackslash(std::string path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string data, crafted, folder = "Inbox\\";
+    std::string data, crafted, huge100k, huge1m, folder = "Inbox\\";
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string arg = argv[i];
         if (arg == "--data") data = WithBackslash(argv[i + 1]);
         if (arg == "--crafted") crafted = WithBackslash(argv[i + 1]);
         if (arg == "--folder") folder = WithBackslash(argv[i + 1]);
+        if (arg == "--huge-100k") huge100k = WithBackslash(argv[i + 1]);
+        if (arg == "--huge-1m") huge1m = WithBackslash(argv[i + 1]);
     }
     if (data.empty()) {
         std::fprintf(stderr, "usage: win_bench --data DIR [--folder ID] [--crafted DIR]\n");
@@ -471,6 +669,7 @@ int main(int argc, char** argv) {
         return 3;
     }
     InstallHostTiming();
+    InstallPeekTiming();
 
     std::vector<std::string> names;
     WholeSearch(data, folder, &names);
@@ -482,6 +681,10 @@ int main(int argc, char** argv) {
         CloseWindow();
         AbortLatency("crafted_abort_latency", crafted, "Inbox\\", 1);
     }
+    std::fflush(stdout);
+    if (!huge100k.empty()) HugeMessage("huge_100k", huge100k, 50000);
+    if (!huge1m.empty()) HugeMessage("huge_1m", huge1m, 100000);
+    if (!huge100k.empty()) RepeatedSearches(data, folder);
     std::fflush(stdout);
     ShellFigures(names);
     int outstanding = DevhostOutstandingTexts();

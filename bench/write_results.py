@@ -30,8 +30,83 @@ def first_line(args):
         return "not found"
 
 
+def huge_section(w):
+    """One message of 100,000 and one of 1,000,000 header blocks that each
+    name a file: the abort inside it, stretches without a drain, own bytes."""
+    if "huge_100k_rows" not in w:
+        return []
+    lines = ["", "## One huge message", "",
+             "A store of one message whose source is nothing but header blocks that each name a file"
+             " (`gen_store.py huge100k`, `huge1m`). The abort is clicked (posted to the progress window)"
+             " when the given row is added; latency runs to RunSearch returning. A stretch without a"
+             " drain is the time between two looks at the queue (every PeekMessageA of the program"
+             " is timed). Own bytes: the plug-in's operator new outside the host functions, with the"
+             " whole message's records held but not put into the list.", "",
+             "| figure | 100,000 rows | 1,000,000 rows |", "|---|---|---|"]
+    def row(label, fmt, key, scale=1.0):
+        lines.append("| %s | %s | %s |" % (label, fmt % (scale * w["huge_100k_" + key]),
+                                            fmt % (scale * w["huge_1m_" + key])))
+    row("abort clicked at row", "%d", "abort_at_row")
+    row("abort clicked after", "%.2f s", "abort_posted_after")
+    row("**abort: click to RunSearch returning**", "**%.1f ms**", "abort_latency", 1e3)
+    row("rows shown when the search ended", "%d", "abort_rows")
+    row("closing the window with those rows (Wine's list emptying itself)", "%.2f s", "close_seconds")
+    row("longest stretch without a drain until then, in all", "%.0f ms", "max_stretch", 1e3)
+    row("the same, host functions' time (the source's reading) taken out", "%.0f ms", "max_own_stretch", 1e3)
+    row("whole message, records held without the list: seconds", "%.2f s", "records_seconds")
+    row("its longest stretch without a drain, host time taken out", "%.0f ms", "records_max_own_stretch", 1e3)
+    row("rows", "%d", "rows")
+    row("**the plug-in's own bytes per row**", "**%.1f**", "own_bytes_per_row")
+    row("own bytes held with every row", "%.1f MB", "own_bytes_held", 1e-6)
+    row("own bytes at their peak", "%.1f MB", "own_bytes_peak", 1e-6)
+    row("own bytes left after the close", "%d", "own_bytes_after_close")
+    return lines
+
+
+def paint_share(v):
+    return v["search_paint"] / v["search_seconds"]
+
+
+def before_after(out, run):
+    """The same store searched three times by the base commit's program and
+    three times by this one's, in turns: the median of each side."""
+    sides = {}
+    for side in ("before", "after"):
+        runs = [key_values(os.path.join(out, "win_bench_%s.%d.txt" % (side, k))) for k in (1, 2, 3)]
+        runs = [{k: float(v) for k, v in r.items() if "," not in v} for r in runs if "search_paint" in r]
+        if runs:
+            sides[side] = runs
+    if len(sides) < 2:
+        return []
+
+    def median(side, f):
+        values = sorted(f(r) for r in sides[side])
+        return values[len(values) // 2]
+
+    lines = ["", "## Before and after, one run", "",
+             "The search of commit %s (built in a worktree of its own) and this one's ran in turns on"
+             " the same store, three times each, in the same Wine session: medians, and the paint's"
+             " share in each of the runs." % run.get("base", "?"), "",
+             "| figure | before | after |", "|---|---|---|"]
+    for label, fmt, f in [
+            ("whole search", "%.3f s", lambda v: v["search_seconds"]),
+            ("**paint's share of the search**", "**%.1f %%**", lambda v: 100 * paint_share(v)),
+            ("paint", "%.3f s", lambda v: v["search_paint"]),
+            ("paints of the list", "%d", lambda v: v["search_paints"]),
+            ("the list's WM_PAINT, a paint", "%.1f ms", lambda v: 1e3 * v["search_wm_paint"] / max(v["search_paints"], 1)),
+            ("scanning", "%.3f s", lambda v: v["search_scan"]),
+            ("rows", "%.3f s", lambda v: v["search_rows_seconds"]),
+            ("longest a found row waited to be drawn", "%.0f ms", lambda v: 1e3 * v["search_max_row_wait"]),
+            ("abort during the middle message: latency", "%.1f ms", lambda v: 1e3 * v["abort_latency"])]:
+        lines.append("| %s | %s | %s |" % (label, fmt % median("before", f), fmt % median("after", f)))
+    lines.append("| paint's share in each run | %s | %s |" % tuple(
+        " / ".join("%.1f %%" % (100 * paint_share(r)) for r in sides[side]) for side in ("before", "after")))
+    return lines
+
+
 def main(out, results):
-    w = {k: float(v) for k, v in key_values(os.path.join(out, "win_bench.txt")).items()}
+    raw = key_values(os.path.join(out, "win_bench.txt"))
+    w = {k: float(v) for k, v in raw.items() if "," not in v}
     run = key_values(os.path.join(out, "run.txt"))
     commands = {r["command"]: r for r in
                 json.load(open(os.path.join(out, "commands.json")))["results"]}
@@ -78,6 +153,8 @@ def main(out, results):
               % (w["search_wm_paint"], 1e3 * w["search_wm_paint"] / max(w["search_paints"], 1)),
               "| shortest gap between two paints of rows while the search runs | %.0f ms |" % (1e3 * w["search_min_paint_gap"]),
               "| longest a found row waited to be drawn | %.0f ms |" % (1e3 * w["search_max_row_wait"]),
+              "| longest stretch without a drain of the queue: in all / the host functions' time taken out | %.0f ms / %.0f ms |"
+              % (1e3 * w["search_max_stretch"], 1e3 * w["search_max_own_stretch"]),
               "| abort: click during message %d to RunSearch returning | %.1f ms (a message takes %.2f ms on average) |"
               % (w["abort_latency_message"], 1e3 * w["abort_latency"], 1e3 * search / w["search_messages"]),
               "| abort during the crafted message | %.1f ms (its whole search: %.1f ms) |"
@@ -91,7 +168,13 @@ def main(out, results):
               "| private bytes before / after the search and close; peak working set | %.1f / %.1f / %.1f MB |"
               % (w["memory_before_private"] / 1e6, w["memory_after_close_private"] / 1e6,
                  w["memory_peak_working_set"] / 1e6),
-              "", "## The same messages by other programs (hyperfine, %d runs, median)" % len(
+              ]
+    if "repeat_own_bytes_left" in w:
+        private = [int(x) for x in raw["repeat_private_after_close"].split(",")]
+        lines.append("| private bytes after each of ten searches and closes in a row | %s MB; the plug-in's own bytes left: %d |"
+                     % (" / ".join("%.1f" % (p / 1e6) for p in private), w["repeat_own_bytes_left"]))
+    lines += huge_section(w) + before_after(out, run)
+    lines += ["", "## The same messages by other programs (hyperfine, %d runs, median)" % len(
                   next(iter(commands.values()))["times"]), "",
               "| command | seconds | / whole search |", "|---|---|---|"]
     for name, r in commands.items():
@@ -108,11 +191,20 @@ def main(out, results):
              ("faster than both cold indexers", "mu %.2fx, notmuch %.2fx" % (mu / search, notmuch / search),
               search < mu and search < notmuch),
              ("within 1.5x of reading the files through Wine", "%.2fx" % (search / io), search / io <= 1.5),
-             ("a paint at least every 250 ms while rows arrive", "longest wait %.0f ms" % (1e3 * w["search_max_row_wait"]),
-              w["search_max_row_wait"] <= 0.25),
+             ("a paint at least every 500 ms while rows arrive", "longest wait %.0f ms" % (1e3 * w["search_max_row_wait"]),
+              w["search_max_row_wait"] <= 0.5),
+             ("painting at most 10 % of the search", "%.1f %%" % (100 * paint_share(w)), paint_share(w) <= 0.1),
              ("no more than one paint per 50 ms", "shortest gap %.0f ms" % (1e3 * w["search_min_paint_gap"]),
               w["search_min_paint_gap"] == 0 or w["search_min_paint_gap"] >= 0.05),
-             ("abort within 100 ms", "%.1f ms" % (1e3 * w["abort_latency"]), w["abort_latency"] <= 0.1),
+             ("abort within 100 ms", "%.1f ms" % (1e3 * w["abort_latency"]), w["abort_latency"] <= 0.1)]
+    if "huge_1m_abort_latency" in w:
+        own = max(w["search_max_own_stretch"], w["huge_100k_max_own_stretch"], w["huge_1m_max_own_stretch"],
+                  w["huge_100k_records_max_own_stretch"], w["huge_1m_records_max_own_stretch"])
+        goals += [("abort within 100 ms inside a message of 1,000,000 rows", "%.1f ms" % (1e3 * w["huge_1m_abort_latency"]),
+                   0 <= w["huge_1m_abort_latency"] <= 0.1),
+                  ("no stretch over 100 ms without a drain caused by the plug-in's own work",
+                   "longest %.0f ms" % (1e3 * own), own <= 0.1)]
+    goals += [
              ("start-up of ./quenfold search at most 2 s", "%.2f s" % startup, startup <= 2)]
     lines += ["", "## Goals", "", "| goal | measured | status |", "|---|---|---|"]
     lines += ["| %s | %s | %s |" % (g, m, "met" if ok else "**not met**") for g, m, ok in goals]

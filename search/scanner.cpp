@@ -73,15 +73,23 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
     return true;
 }
 
+// A huge message must not hold the host's thread, so the scan asks the
+// driver to drain every so often. Asking is counted in work, not time: a
+// record (list row, host calls) weighs as much as 64 lines, and messages of a
+// few records are never interrupted.
+enum { kLineWork = 1, kRecordWork = 64, kWorkBetweenDrains = 4096 };
+
 struct ScanContext {
     SearchWindowState* state;
     const RefString* folderName;
     const RefString* messageId;
     MessageHeaderFields header;
-    bool found;  // a record was made in the current header block
+    bool found;     // a record was made in the current header block
+    uint32_t work;  // since the driver was last asked to drain
 };
 
 static void HandleLine(ScanContext* scan, char* source, uint32_t lineStart, uint32_t cr) {
+    scan->work += kLineWork;
     if (scan->found) {
         if (cr == lineStart) scan->found = false;
         return;
@@ -98,13 +106,16 @@ static void HandleLine(ScanContext* scan, char* source, uint32_t lineStart, uint
                                     cr - lineStart - 20, "filename=", 9, &FilenameShiftTable,
                                     &scan->header);
     }
-    if (recorded) scan->found = true;
+    if (recorded) {
+        scan->found = true;
+        scan->work += kRecordWork;
+    }
 }
 
 void ScanMessageSource(char* source, SearchWindowState* state, const RefString* folderName,
                        const RefString* messageId) {
-    ScanContext scan = {
-        state, folderName, messageId, {false, {nullptr}, {nullptr}, {nullptr}}, false};
+    ScanContext scan = {state, folderName, messageId, {false, {nullptr}, {nullptr}, {nullptr}},
+                        false, 0};
     uint32_t lineStart = 0;
     char* p = source;
     for (;;) {
@@ -118,6 +129,10 @@ void ScanMessageSource(char* source, SearchWindowState* state, const RefString* 
             uint32_t cr = static_cast<uint32_t>(p - source);
             HandleLine(&scan, source, lineStart, cr);
             lineStart = cr + 2;
+            if (scan.work >= kWorkBetweenDrains) {
+                scan.work = 0;
+                if (!DrainDuringScan(state)) break;  // aborted: the rest is not scanned
+            }
         }
         p += 2;
     }

@@ -27,3 +27,8 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
 
 // Supplied by the results list: shows the record as the list's last row.
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state);
+
+// Supplied by the search driver: called every so often while one message is
+// scanned, it lets the host's queue run once drainInterval ms have passed
+// since it last ran. False when the search is to stop there.
+bool DrainDuringScan(SearchWindowState* state);

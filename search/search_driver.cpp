@@ -8,7 +8,8 @@
 #include "search/search_state.h"
 #include "ui/result_list.h"
 
-// Lets the windows paint and the abort button work between two messages.
+// Lets the windows paint and the abort button work between two messages,
+// and within a long one.
 // A WM_QUIT taken out here belongs to the host's own loop: it is posted again
 // and the search ends, as a nested loop must.
 static void DrainMessageQueue(SearchWindowState* state) {
@@ -22,6 +23,16 @@ static void DrainMessageQueue(SearchWindowState* state) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    state->lastDrainTick = GetTickCount();
+    TimePacedPaint(state);
+}
+
+bool DrainDuringScan(SearchWindowState* state) {
+    // Unsigned difference: right across the tick count's wrap as well.
+    if (GetTickCount() - state->lastDrainTick < state->drainInterval) return true;
+    PaceRowBatch(state);
+    DrainMessageQueue(state);
+    return !state->idle;
 }
 
 bool ScanFolder(const char* folderId, SearchWindowState* state) {
@@ -121,6 +132,7 @@ void RunSearch(bool includeSubfolders) {
     ClearResultList(state);
     // The whole search is one batch of rows, drawn at a bounded rate.
     BeginRowBatch(state);
+    state->lastDrainTick = GetTickCount();
 
     const char* displayName = g_hostApi.BKA_GetFolderDisplayName(TextOf(startFolder));
     char title[1024];

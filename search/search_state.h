@@ -41,6 +41,13 @@ struct SearchWindowState {
     uint32_t paintInterval;
     uint32_t lastPaintTick;  // when the batch last let the list draw
     uint32_t rowPaints;      // how often the current batch let the list draw
+    // What the list's last paint in a search cost (the drain that followed
+    // letting it draw), and whether such a paint is still to be timed.
+    uint32_t paintCost;
+    uint8_t paintPending;
+    // Inside one message the queue is drained at most every drainInterval ms.
+    uint32_t drainInterval;
+    uint32_t lastDrainTick;
     uint8_t searching;       // the search command is running (an abort may have been asked)
     uint8_t closeRequested;  // a close arrived while a search ran
 };

@@ -10,7 +10,8 @@ HWND CreateProgressWindow(HWND owner) {
 }
 
 // The abort button and the close box both ask the running search to stop;
-// the search sees the request after its current message.
+// the search sees the request at its next drain of the queue, within a
+// long message too.
 static BOOL OnProgressCommand(WORD id) {
     if (id != IDOK && id != IDCANCEL) return FALSE;
     if (g_searchState) g_searchState->idle = 1;

@@ -63,13 +63,25 @@ static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state
 void BeginRowBatch(SearchWindowState* state) {
     state->rowBatch = 1;
     state->rowPaints = 0;
+    state->paintCost = 0;
+    state->paintPending = 0;
 }
 
 // Turning drawing back on makes the list draw itself anew, at the next paint.
 static void LetHeldRowsDraw(SearchWindowState* state) {
-    SendMessageA(state->listView, WM_SETREDRAW, TRUE, 0);
     state->lastPaintTick = GetTickCount();
+    SendMessageA(state->listView, WM_SETREDRAW, TRUE, 0);
     ++state->rowPaints;
+}
+
+// Fifteen paint costs from start to start: painting a fifteenth of the time
+// between paints, so that with a search's first and last paint, which come
+// when they must, it stays within a tenth of a search of a few seconds.
+static uint64_t PaintWait(const SearchWindowState* state) {
+    uint64_t shortest = state->paintInterval;
+    uint64_t longest = shortest * 5 / 2;
+    uint64_t wait = uint64_t{state->paintCost} * 15;
+    return wait < shortest ? shortest : wait > longest ? longest : wait;
 }
 
 void EndRowBatch(SearchWindowState* state) {
@@ -80,11 +92,16 @@ void EndRowBatch(SearchWindowState* state) {
 void PaceRowBatch(SearchWindowState* state) {
     if (state->rowBatch != 2) return;
     // Unsigned difference: right across the tick count's wrap as well.
-    if (state->rowPaints != 0 && GetTickCount() - state->lastPaintTick < state->paintInterval) {
-        return;
-    }
+    if (state->rowPaints != 0 && GetTickCount() - state->lastPaintTick < PaintWait(state)) return;
     LetHeldRowsDraw(state);
     state->rowBatch = 1;
+    state->paintPending = 1;
+}
+
+void TimePacedPaint(SearchWindowState* state) {
+    if (!state->paintPending) return;
+    state->paintPending = 0;
+    state->paintCost = GetTickCount() - state->lastPaintTick;
 }
 
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {

@@ -19,13 +19,20 @@ void InitResultList(SearchWindowState* state, HWND dialog);
 void BeginRowBatch(SearchWindowState* state);
 void EndRowBatch(SearchWindowState* state);
 // Inside a batch that lasts a whole search: lets the rows held so far be
-// drawn at the next paint if the list has not drawn for paintInterval ms (or
-// not yet in this batch), and holds drawing again when the next row arrives.
+// drawn at the next paint if it is their time (or if the list has not drawn
+// yet in this batch), and holds drawing again when the next row arrives.
+// Their time comes fifteen paint costs after the last paint began, so painting
+// stays within about a tenth of the search, but never sooner than
+// paintInterval ms and never later than two and a half times that.
 void PaceRowBatch(SearchWindowState* state);
-// How long a search holds new rows back at most, in milliseconds: rows still
-// seem to stream in (five paints a second, a found row seen within a quarter
-// second), while painting stays a small share of the search even where one
-// paint of the list costs 20 to 30 ms, as under Wine on a virtual display.
+// Called after every drain of the queue in a search: the list paints rows
+// let through by PaceRowBatch in the drain that follows it, so that is where
+// the paint's cost is taken.
+void TimePacedPaint(SearchWindowState* state);
+// The shortest wait between two paints of a search, in milliseconds: rows
+// still seem to stream in (a found row seen within half a second at most),
+// while painting stays a small share of the search even where one paint of
+// the list costs 20 to 30 ms, as under Wine on a virtual display.
 enum { kRowPaintInterval = 200 };
 // Deletes every row and removes the sort indication.
 void ClearResultList(SearchWindowState* state);

@@ -4,6 +4,7 @@
 
 #include "host/host_api.h"
 #include "search/quick_search.h"
+#include "search/search_driver.h"
 #include "search/search_state.h"
 #include "ui/result_list.h"
 #include "ui/type_name_cache.h"
@@ -16,6 +17,7 @@ SearchWindowState* CreateSearchWindowState(HWND dialog) {
     state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
     state->idle = 1;
     state->paintInterval = kRowPaintInterval;
+    state->drainInterval = kDrainInterval;
     BuildFixedShiftTables();
     return state;
 }

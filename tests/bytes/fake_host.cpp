@@ -59,6 +59,10 @@ void AddResultRow(AttachmentRecord* record, SearchWindowState*) {
     g_fake.rows.push_back(record);
 }
 
+bool DrainDuringScan(SearchWindowState*) {
+    return ++g_fake.drainChecks != g_fake.stopAtDrainCheck;
+}
+
 SearchWindowState* NewTestState() {
     SearchWindowState* state = new SearchWindowState();
     state->sortColumn = -1;

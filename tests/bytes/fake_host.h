@@ -17,6 +17,8 @@ struct FakeHost {
     int outstanding = 0;                  // texts handed out and not yet freed
     bool mimeReturnsNull = false;
     bool mimeFillsBuffer = false;
+    int drainChecks = 0;       // DrainDuringScan calls
+    int stopAtDrainCheck = 0;  // the call that answers "stop"; 0 for none
 };
 
 // Resets the fake and points the host table at it.

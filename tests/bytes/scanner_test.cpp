@@ -194,4 +194,32 @@ TEST_F(ScannerTest, LongNamesAndLines) {
     EXPECT_EQ(Names(), (NameList{longName + ".pdf", "z.txt"}));
 }
 
+// A message of many records asks the driver to drain while it is scanned;
+// a "stop" there ends the scan with the records made so far, in order.
+TEST_F(ScannerTest, DrainRequestsWithinALongMessage) {
+    std::string source;
+    NameList all;
+    for (int k = 0; k < 1000; ++k) {
+        all.push_back("f" + std::to_string(k) + ".txt");
+        source += "Content-Type: a/b; name=" + all.back() + "\r\n\r\n";
+    }
+    ScanText(state, "Content-Type: a/b; name=few.txt\r\n\r\n");
+    EXPECT_EQ(host->drainChecks, 0);  // a short message is never interrupted
+    ScanText(state, source);
+    EXPECT_GE(host->drainChecks, 2);
+    NameList names = Names();
+    names.erase(names.begin());
+    EXPECT_EQ(names, all);
+
+    ClearResults(state);
+    host->drainChecks = 0;
+    host->stopAtDrainCheck = 2;
+    ScanText(state, source);
+    EXPECT_EQ(host->drainChecks, 2);
+    names = Names();
+    ASSERT_GT(names.size(), 0u);
+    ASSERT_LT(names.size(), all.size());
+    EXPECT_EQ(names, NameList(all.begin(), all.begin() + names.size()));
+}
+
 }  // namespace

@@ -138,6 +138,35 @@ TEST_F(DriverTest, AbortStopsAfterTheMessageAtHand) {
     EXPECT_EQ(ScannedFolders(), (Strings{"Inbox\\"}));
 }
 
+// One message too long to scan between two drains: with no drain interval the
+// queue runs whenever the scan asks, so an abort clicked while the message is
+// scanned ends the search inside it, with a prefix of its rows.
+TEST_F(DriverTest, AbortWithinAHugeMessage) {
+    std::string blocks;
+    for (int k = 0; k < 5000; ++k)
+        blocks += "Content-Type: a/b; name=" + std::to_string(k) + ".txt\r\n\r\n";
+    Open({Msg("Inbox\\", "1.eml", {"a.pdf"}), {"Inbox\\", "2.eml", blocks}});
+    Search(false);
+    Strings full = FileNames();
+    ASSERT_EQ(full.size(), 5001u);
+
+    DevhostReset();
+    DevhostSetCurrentFolder("Inbox\\");
+    g_searchState->drainInterval = 0;
+    DevhostAbortAfter(2);
+    Search(false);
+    Strings shown = Column(0);
+    EXPECT_GT(shown.size(), 1u);
+    EXPECT_LT(shown.size(), full.size());
+    EXPECT_EQ(shown, Strings(full.begin(), full.begin() + shown.size()));
+    EXPECT_EQ(FileNames(), shown);
+    EXPECT_EQ(DevhostGetCounters().sourcesHandedOut, 2);
+    EXPECT_EQ(DevhostGetCounters().abortsPosted, 1);
+    EXPECT_EQ(DevhostCurrentFolder(), "Inbox\\");
+    EXPECT_EQ(g_searchState->idle, 1);
+    EXPECT_TRUE(IsWindowEnabled(g_searchWindow));
+}
+
 TEST_F(DriverTest, SecondSearchReplacesTheFirst) {
     Open(Tree());
     Search(false);
