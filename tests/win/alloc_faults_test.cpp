@@ -252,6 +252,7 @@ class AllocFaults : public ::testing::Test {
 
         HWND dialog = reinterpret_cast<HWND>(
             static_cast<intptr_t>(DevhostRunCommand(plugin.commandId, hostWindow)));
+        bool reached = plugin.allocationCalls() >= failAt;
         if (dialog) {
             Click(dialog, IDC_SEARCH);
             EXPECT_TRUE(IsWindowEnabled(hostWindow));
@@ -294,11 +295,16 @@ class AllocFaults : public ::testing::Test {
                     EXPECT_EQ(mails.back(), MessageIdOf(sorted[0]));
                 }
             }
+
+            // With memory back, the same window searches in full again.
+            reached = plugin.allocationCalls() >= failAt;
+            plugin.failAllocations(0, 0);
+            Click(dialog, IDC_SEARCH);
+            EXPECT_EQ(ShownRows(dialog), allRows);
             Click(dialog, IDCANCEL);
             Pump();
             EXPECT_FALSE(IsWindow(dialog));
         }
-        bool reached = plugin.allocationCalls() >= failAt;
         plugin.failAllocations(0, 0);
         EXPECT_EQ(DialogsOpen(), 0);
         EXPECT_EQ(plugin.liveAllocations(), liveBefore) << "allocations left after the close";
