@@ -26,6 +26,8 @@ RefString MakeRefString(const char* text) {
 void AssignText(RefString* handle, const char* text) {
     if (handle->node && handle->node->text == text) return;
     ReleaseRefString(handle);
+    // Absent, not holding the released node, if the copy runs out of memory.
+    handle->node = nullptr;
     *handle = MakeRefString(text);
 }
 

@@ -15,10 +15,15 @@ static void FetchHeaderFields(const RefString* messageId, MessageHeaderFields* h
     FindHeaderFields(block, &subjectPos, &senderPos, &datePos);
     char date[256];
     bool haveDate = datePos != -1 && FormatMailDate(block + datePos, date);
-    if (subjectPos != -1) {
-        AssignText(&header->subject, block + subjectPos);
-        if (senderPos != -1) AssignText(&header->sender, block + senderPos);
-        if (haveDate) AssignText(&header->date, date);
+    try {
+        if (subjectPos != -1) {
+            AssignText(&header->subject, block + subjectPos);
+            if (senderPos != -1) AssignText(&header->sender, block + senderPos);
+            if (haveDate) AssignText(&header->date, date);
+        }
+    } catch (...) {
+        g_hostApi.BKA_Free(block);  // out of memory: the host's text goes back all the same
+        throw;
     }
     g_hostApi.BKA_Free(block);
 }
@@ -60,16 +65,32 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
     int32_t found = QuickSearch(n, m, pattern, value, table);
     if (found == -1) return false;
 
-    AttachmentRecord* record = NewAttachmentRecord();
-    AssignShared(&record->messageId, messageId);
-    TakeFileName(value, static_cast<uint32_t>(found) + m, n, record);
-    if (!header->fetched) FetchHeaderFields(messageId, header);
-    AssignShared(&record->subject, &header->subject);
-    AssignShared(&record->sender, &header->sender);
-    AssignShared(&record->date, &header->date);
-    AssignShared(&record->folderName, folderName);
-    state->results.push_back(record);
-    AddResultRow(record, state);
+    AttachmentRecord* record = nullptr;
+    try {
+        record = NewAttachmentRecord();
+        AssignShared(&record->messageId, messageId);
+        TakeFileName(value, static_cast<uint32_t>(found) + m, n, record);
+        if (!header->fetched) FetchHeaderFields(messageId, header);
+        AssignShared(&record->subject, &header->subject);
+        AssignShared(&record->sender, &header->sender);
+        AssignShared(&record->date, &header->date);
+        AssignShared(&record->folderName, folderName);
+        state->results.push_back(record);
+        AddResultRow(record, state);  // adds no row if it runs out of memory
+    } catch (...) {
+        // Out of memory ends the scan of the message: the half-made record
+        // goes, and so do the header fields, since unwinding passes
+        // ScanMessageSource's own release of them.
+        if (record) {
+            if (!state->results.empty() && state->results.back() == record) {
+                state->results.pop_back();
+            }
+            DeleteAttachmentRecord(record);
+        }
+        ReleaseHeaderFields(header);
+        *header = MessageHeaderFields{true, {nullptr}, {nullptr}, {nullptr}};
+        throw;
+    }
     return true;
 }
 

@@ -25,7 +25,8 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
                       const RefString* folderName, char* value, uint32_t n, const char* pattern,
                       uint32_t m, const QuickSearchTable* table, MessageHeaderFields* header);
 
-// Supplied by the results list: shows the record as the list's last row.
+// Supplied by the results list: shows the record as the list's last row. Out
+// of memory throws before the row is added.
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state);
 
 // Supplied by the search driver: called every so often while one message is

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "host/host_api.h"
 #include "host/plugin_globals.h"
 #include "search/scanner.h"
@@ -35,16 +37,42 @@ bool DrainDuringScan(SearchWindowState* state) {
     return !state->idle;
 }
 
+// Running out of memory ends a search as an abort does: what is held is
+// given back, the rows shown so far stay, and the driver finds idle set.
+static bool CopyTextOrAbort(const char* text, RefString* copy, SearchWindowState* state) {
+    try {
+        *copy = MakeRefString(text);
+        return true;
+    } catch (...) {
+        state->idle = 1;
+        return false;
+    }
+}
+
+static void ScanSourceOrAbort(char* source, SearchWindowState* state, const RefString* folderName,
+                              const RefString* messageId) {
+    try {
+        ScanMessageSource(source, state, folderName, messageId);
+    } catch (...) {
+        state->idle = 1;
+    }
+}
+
 bool ScanFolder(const char* folderId, SearchWindowState* state) {
     g_hostApi.BKA_SetCurrentFolder(folderId);
-    RefString folderName = MakeRefString(g_hostApi.BKA_GetFolderDisplayName(folderId));
+    RefString folderName = {nullptr};
+    if (!CopyTextOrAbort(g_hostApi.BKA_GetFolderDisplayName(folderId), &folderName, state)) {
+        return false;
+    }
     char messageId[256];
     int position = g_hostApi.BKA_GetNextMail(-1, messageId, sizeof messageId, 0);
     while (position != -1) {
         messageId[sizeof messageId - 1] = '\0';  // the id buffer is ours to terminate
         char* source = g_hostApi.BKA_GetSource(messageId);
-        RefString id = MakeRefString(messageId);
-        if (source) ScanMessageSource(source, state, &folderName, &id);
+        RefString id = {nullptr};
+        if (CopyTextOrAbort(messageId, &id, state) && source) {
+            ScanSourceOrAbort(source, state, &folderName, &id);
+        }
         ReleaseRefString(&id);
         if (source) g_hostApi.BKA_Free(source);
         // The rows held since the list last drew are drawn in the drain below,
@@ -107,7 +135,11 @@ static bool WalkFrom(FolderWalk* walk, int idLength) {
 }
 
 bool WalkFolders(SearchWindowState* state, const char* dataFolder, const char* folderId) {
-    FolderWalk* walk = new FolderWalk;
+    FolderWalk* walk = new (std::nothrow) FolderWalk;
+    if (!walk) {
+        state->idle = 1;  // out of memory: as an abort
+        return false;
+    }
     walk->state = state;
     walk->dataFolder = dataFolder ? dataFolder : "";
     walk->dataFolderLength = lstrlenA(walk->dataFolder);
@@ -128,8 +160,10 @@ void RunSearch(bool includeSubfolders) {
     if (!state) return;
     state->idle = 0;
     ClearResults(state);
-    RefString startFolder = MakeRefString(g_hostApi.BKA_GetCurrentFolder());
+    RefString startFolder = {nullptr};
+    bool started = CopyTextOrAbort(g_hostApi.BKA_GetCurrentFolder(), &startFolder, state);
     ClearResultList(state);
+    if (!started) return;  // out of memory before anything was searched; idle is 1 again
     // The whole search is one batch of rows, drawn at a bounded rate.
     BeginRowBatch(state);
     state->lastDrainTick = GetTickCount();

@@ -23,10 +23,15 @@ void ApplyFilter(const char* filter) {
 
     ClearResultList(state);
     BeginRowBatch(state);
-    for (AttachmentRecord* record : state->results) {
-        if (m == 0 || MatchesFilter(TextOf(record->fileName), filter, m, &table)) {
-            AddResultRow(record, state);
+    try {
+        for (AttachmentRecord* record : state->results) {
+            if (m == 0 || MatchesFilter(TextOf(record->fileName), filter, m, &table)) {
+                AddResultRow(record, state);
+            }
         }
+    } catch (...) {
+        // Out of memory: the list keeps the rows added so far, each whole,
+        // and a later filter shows every match again.
     }
     EndRowBatch(state);
 }

@@ -15,6 +15,8 @@ HWND OpenSearchWindow(HWND hostMainWindow) {
     g_hostMainWindow = hostMainWindow;
     g_searchWindow =
         CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_SEARCH), nullptr, SearchDialogProc, 0);
+    // A window whose state could not be made has destroyed itself already.
+    if (!g_searchState) g_searchWindow = nullptr;
     return g_searchWindow;
 }
 
@@ -24,7 +26,11 @@ BOOL RaiseSearchWindow() {
 
 static BOOL OnInitSearchDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_SEARCH_SUBFOLDERS, BST_CHECKED);
-    g_searchState = CreateSearchWindowState(dialog);
+    try {
+        g_searchState = CreateSearchWindowState(dialog);
+    } catch (...) {
+        DestroyWindow(dialog);  // out of memory: no window without its state
+    }
     return FALSE;
 }
 
@@ -97,7 +103,7 @@ static BOOL OnSearchDialogCommand(HWND dialog, WORD id) {
     }
 }
 
-INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+static INT_PTR DispatchSearchMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     SearchWindowState* state = g_searchState;
     switch (message) {
         case WM_INITDIALOG:
@@ -115,5 +121,14 @@ INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
             return OnSearchDialogCommand(dialog, LOWORD(wParam));
         default:
             return FALSE;
+    }
+}
+
+// Nothing thrown may unwind into the system's frames: it would end the host.
+INT_PTR CALLBACK SearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return DispatchSearchMessage(dialog, message, wParam, lParam);
+    } catch (...) {
+        return FALSE;
     }
 }

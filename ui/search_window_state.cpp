@@ -12,9 +12,15 @@
 
 SearchWindowState* CreateSearchWindowState(HWND dialog) {
     SearchWindowState* state = new SearchWindowState();
-    CaptureLayout(state, dialog);
-    state->typeCache = NewTypeNameCache();
-    state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
+    try {
+        CaptureLayout(state, dialog);
+        state->typeCache = NewTypeNameCache();
+        state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
+    } catch (...) {
+        DestroySearchWindowState(state);  // out of memory: nothing of it stays
+        delete state;
+        throw;
+    }
     state->idle = 1;
     state->paintInterval = kRowPaintInterval;
     state->drainInterval = kDrainInterval;

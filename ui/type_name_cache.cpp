@@ -23,7 +23,12 @@ const TypeNameAnswer* FindTypeName(const TypeNameCache* cache, const std::string
 const TypeNameAnswer* StoreTypeName(TypeNameCache* cache, const std::string& key,
                                     const char* typeName, int32_t iconIndex) {
     TypeNameAnswer& answer = cache->answers[key];
-    AssignText(&answer.typeName, typeName ? typeName : "");
+    try {
+        AssignText(&answer.typeName, typeName ? typeName : "");
+    } catch (...) {
+        cache->answers.erase(key);  // out of memory: no answer without its type name
+        throw;
+    }
     answer.iconIndex = iconIndex;
     return &answer;
 }
