@@ -655,7 +655,9 @@ int main(int argc, char** argv) {
         if (arg == "--huge-1m") huge1m = WithBackslash(argv[i + 1]);
     }
     if (data.empty()) {
-        std::fprintf(stderr, "usage: win_bench --data DIR [--folder ID] [--crafted DIR]\n");
+        std::fprintf(stderr,
+                     "usage: win_bench --data DIR [--folder ID] [--crafted DIR] [--huge-100k DIR]"
+                     " [--huge-1m DIR]\n");
         return 2;
     }
     LARGE_INTEGER frequency;
