@@ -117,6 +117,31 @@ TEST_F(SearchWindowTest, ResizingFollowsTheAnchorsAndNeverShrinksBelowTheOpening
     EXPECT_EQ(shrunk.bottom - shrunk.top, opening.bottom - opening.top);
 }
 
+// Moves the search window before it measures itself, as a system does that
+// keeps a new window off a taskbar at the screen's left or top edge.
+LRESULT CALLBACK MoveBeforeInit(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG &&
+        GetDlgItem(call->hwnd, IDC_RESULT_LIST)) {
+        SetWindowPos(call->hwnd, nullptr, 150, 90, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(SearchWindowTest, OpenedAwayFromTheEdgeItShrinksBackToItsOpeningSize) {
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, MoveBeforeInit, nullptr, GetCurrentThreadId());
+    HWND dialog = OpenFromMenu();
+    UnhookWindowsHookEx(hook);
+    RECT opening = WindowRect(dialog);
+    ASSERT_EQ(opening.left, 150);
+    ASSERT_EQ(opening.top, 90);
+    SetWindowPos(dialog, nullptr, 0, 0, 50, 40, SWP_NOMOVE | SWP_NOZORDER);
+    RECT shrunk = WindowRect(dialog);
+    EXPECT_EQ(shrunk.right - shrunk.left, opening.right - opening.left);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, opening.bottom - opening.top);
+}
+
 TEST_F(SearchWindowTest, ClosingWithResultsReleasesEveryRecordAndString) {
     OpenFromMenu();
     RefString shared = MakeRefString("shared");
