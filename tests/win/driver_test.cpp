@@ -43,7 +43,8 @@ struct DriverTest : ::testing::Test {
     }
 
     void Search(bool subfolders) {
-        CheckDlgButton(g_searchWindow, IDC_SEARCH_SUBFOLDERS, subfolders ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(g_searchWindow, IDC_SEARCH_SUBFOLDERS,
+                       subfolders ? BST_CHECKED : BST_UNCHECKED);
         ClickButton(g_searchWindow, IDC_SEARCH);
     }
 
@@ -99,7 +100,9 @@ TEST_F(DriverTest, WalkIsDepthFirstAndSkipsHashDirectories) {
     ASSERT_EQ(folders.size(), 4u);
     EXPECT_EQ(folders[0], "Inbox\\");
     // Siblings come in the directory's own order; each folder precedes its subfolders.
-    auto at = [&](const char* id) { return std::find(folders.begin(), folders.end(), id) - folders.begin(); };
+    auto at = [&](const char* id) {
+        return std::find(folders.begin(), folders.end(), id) - folders.begin();
+    };
     EXPECT_EQ(at("Inbox\\Alpha\\Deep\\"), at("Inbox\\Alpha\\") + 1);
     EXPECT_LT(at("Inbox\\Beta\\"), 4);
     Strings names = FileNames();
