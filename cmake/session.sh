@@ -152,6 +152,15 @@ qf_session_others() {
 
 # Stops the prefix's server (and with it every Wine program it runs) and the
 # display the sessions shared. Runs with the control lock held.
+# True while the process runs. Not "kill -0": the display outlives the session
+# that started it, and a parent that does not reap at once (some containers'
+# init) leaves it a zombie that "kill -0" still finds, for seconds.
+qf_running() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1)
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
 qf_session_stop_shared() {
   local dir=$1 pid
   # "-k" looks for the server's end at growing intervals and returns up to a
@@ -166,7 +175,7 @@ qf_session_stop_shared() {
     if [ -n "$pid" ] && grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null; then
       kill "$pid" 2>/dev/null || true
       local i
-      for i in $(seq 1 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+      for i in $(seq 1 100); do qf_running "$pid" || break; sleep 0.05; done
       kill -9 "$pid" 2>/dev/null || true
     fi
   fi
