@@ -11,10 +11,12 @@
 #include "ui/result_list.h"
 
 // Lets the windows paint and the abort button work between two messages,
-// and within a long one.
+// and within a long one; the rows held since the list last drew are drawn
+// here too, if it is their time.
 // A WM_QUIT taken out here belongs to the host's own loop: it is posted again
 // and the search ends, as a nested loop must.
 static void DrainMessageQueue(SearchWindowState* state) {
+    PaceRowBatch(state);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -32,7 +34,6 @@ static void DrainMessageQueue(SearchWindowState* state) {
 bool DrainDuringScan(SearchWindowState* state) {
     // Unsigned difference: right across the tick count's wrap as well.
     if (GetTickCount() - state->lastDrainTick < state->drainInterval) return true;
-    PaceRowBatch(state);
     DrainMessageQueue(state);
     return !state->idle;
 }
@@ -75,9 +76,6 @@ bool ScanFolder(const char* folderId, SearchWindowState* state) {
         }
         ReleaseRefString(&id);
         if (source) g_hostApi.BKA_Free(source);
-        // The rows held since the list last drew are drawn in the drain below,
-        // if it is their time.
-        PaceRowBatch(state);
         DrainMessageQueue(state);
         if (state->idle) {
             ReleaseRefString(&folderName);

@@ -18,6 +18,7 @@
 #include "search/attachment_record.h"
 #include "tests/win/hostile_support.h"
 #include "tests/win/mail_store_support.h"
+#include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
 
 namespace {
@@ -88,15 +89,7 @@ Strings ShownRows(HWND dialog) {
     Strings rows;
     for (int row = 0; row < count; ++row) {
         std::string text;
-        for (int column = 0; column < 6; ++column) {
-            char cell[512] = "";
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = cell;
-            item.cchTextMax = sizeof cell;
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            text += std::string(cell) + "\t";
-        }
+        for (int column = 0; column < 6; ++column) text += ListCellText(list, row, column) + "\t";
         LVITEMA item = {};
         item.mask = LVIF_PARAM;
         item.iItem = row;

@@ -91,12 +91,16 @@ int RowCount() {
 }
 
 std::string CellText(int row, int column) {
+    return ListCellText(ResultList(), row, column);
+}
+
+std::string ListCellText(HWND list, int row, int column) {
     char text[1024] = "";
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    SendMessageA(ResultList(), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     return text;
 }
 

@@ -40,6 +40,8 @@ AttachmentRecord* AddTestRecord(const char* fileName, const char* subject = "s",
 HWND ResultList();
 int RowCount();
 std::string CellText(int row, int column);
+// The same of any results list, such as one in another copy of the plug-in.
+std::string ListCellText(HWND list, int row, int column);
 std::vector<std::string> Column(int column);
 int HeaderFormat(int column);
 void ClickColumn(int column);  // the header's LVN_COLUMNCLICK, as the list sends it
