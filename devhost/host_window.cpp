@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/host_quit.h"
 #include "devhost/host_state.h"
 #include "devhost/mail_store.h"
 #include "ui/resource.h"
@@ -90,6 +91,15 @@ LRESULT OnCommand(HWND window, int id, int code) {
     return 0;
 }
 
+LRESULT OnTimer(HWND window, UINT_PTR id) {
+    if (id == kHostQuitTimer) {
+        OnHostQuitTimer();
+    } else {
+        UpdateStatus(window);
+    }
+    return 0;
+}
+
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
@@ -99,8 +109,7 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND:
             return OnCommand(window, LOWORD(wParam), HIWORD(wParam));
         case WM_TIMER:
-            UpdateStatus(window);
-            return 0;
+            return OnTimer(window, wParam);
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

@@ -1,7 +1,8 @@
 // devhost: the project's stand-in for the mail client. It serves a mail store
 // from a data folder, loads Quenfold.dll from its own folder and offers the
 // plug-in's command in its menu; in script mode it plays one search session
-// against the search window and writes the rows as TSV.
+// against the search window and writes the rows as TSV, or ends the session
+// with its own quit.
 #include <windows.h>
 // After <windows.h>, which it builds on.
 #include <shellapi.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "devhost/common_controls.h"
+#include "devhost/crash_exit.h"
 #include "devhost/devhost_control.h"
 #include "devhost/host_window.h"
 #include "devhost/mail_store.h"
@@ -40,13 +42,14 @@ static int RunInteractive() {
 }
 
 int main() {
+    ExitOnCrash();
     ScriptOptions options;
     std::string error;
     if (!ParseScriptOptions(WideArguments(), &options, &error)) {
         fprintf(stderr,
                 "devhost: %s\nusage: devhost.exe --data DIR [--folder ID] [--version TEXT] "
                 "[--search] [--no-subfolders] [--filter TEXT] [--sort COLUMN]... [--tsv FILE] "
-                "[--screenshot FILE.bmp] [--comctl 5|6]\n",
+                "[--screenshot FILE.bmp] [--comctl 5|6] [--quit-host open|searching]\n",
                 error.c_str());
         return 2;
     }
@@ -89,19 +92,25 @@ int main() {
     std::vector<int> commands = DevhostCommandIds();
 
     int status = 0;
-    if (options.scriptMode) {
-        if (commands.empty()) {
-            fprintf(stderr, "devhost: the plug-in registered no command\n");
-            status = 5;
-        } else {
-            status = RunScript(options, mainWindow, commands.back());
-        }
-        DestroyWindow(mainWindow);
-        PumpMessagesFor(0);
+    if (options.scriptMode && commands.empty()) {
+        fprintf(stderr, "devhost: the plug-in registered no command\n");
+        status = 5;
+    } else if (!options.quitHost.empty()) {
+        // The quit unloads the plug-in and destroys the main window itself.
+        status = RunQuitScript(options, mainWindow, commands.back(), plugin.module);
+        plugin.module = nullptr;
+    } else if (options.scriptMode) {
+        status = RunScript(options, mainWindow, commands.back());
     } else {
         status = RunInteractive();
     }
-    UnloadPlugin(plugin.module);
+    if (plugin.module) {
+        if (options.scriptMode) {
+            DestroyWindow(mainWindow);
+            PumpMessagesFor(0);
+        }
+        UnloadPlugin(plugin.module);
+    }
 
     DevhostCounters counters = DevhostGetCounters();
     if (DevhostOutstandingTexts() != 0 || counters.doubleFrees != 0 || counters.unknownFrees != 0) {

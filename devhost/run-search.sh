@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]
 #                  [--sort COLUMN]... [--tsv FILE] [--screenshot FILE.png] [--comctl 5|6]
+# ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching
+#                  [--comctl 5|6]
 # Runs one search session in devhost under Wine on a virtual display and
 # prints the rows as TSV (UTF-8), or writes them to FILE. devhost activates
 # common controls 6, as a host with the usual manifest; --comctl 5 runs it
-# as a host without one.
+# as a host without one. With --quit-host the host quits instead of the close
+# button, after the search (open) or while it runs (searching), and the one
+# line devhost prints about the plug-in's windows left is the output.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
@@ -13,10 +17,12 @@ usage() {
     echo "usage: ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]" >&2
     echo "         [--sort file|type|subject|sender|date|folder]... [--tsv FILE] [--screenshot FILE.png]" >&2
     echo "         [--comctl 5|6]" >&2
+    echo "       ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching" >&2
+    echo "         [--comctl 5|6]" >&2
     exit 2
 }
 
-data= folder='Inbox\' tsv= png=
+data= folder='Inbox\' tsv= png= quit=
 extra=()
 while [ $# -gt 0 ]; do
     case "$1" in
@@ -27,12 +33,17 @@ while [ $# -gt 0 ]; do
         --tsv) [ $# -ge 2 ] || usage; tsv=$2; shift 2 ;;
         --screenshot) [ $# -ge 2 ] || usage; png=$2; shift 2 ;;
         --comctl) [ $# -ge 2 ] && [[ $2 == [56] ]] || usage; extra+=(--comctl "$2"); shift 2 ;;
+        --quit-host) [ $# -ge 2 ] && [[ $2 == open || $2 == searching ]] || usage
+            quit=$2; shift 2 ;;
         -h|--help) usage ;;
         -*) echo "quenfold search: unknown option '$1'" >&2; usage ;;
         *) [ -z "$data" ] || usage; data=$1; shift ;;
     esac
 done
 [ -n "$data" ] || usage
+# The quit ends the session where the rows would be read (devhost says so
+# of --filter and --sort).
+[ -z "$quit" ] || [ -z "$tsv$png" ] || usage
 if [ ! -d "$data" ]; then
     echo "quenfold search: the data folder '$data' does not exist" >&2
     exit 2
@@ -51,9 +62,18 @@ cleanup() {
 trap cleanup EXIT
 
 data=$(cd "$data" && pwd)
-args=(--data "$(qf_winpath "$data")" --folder "$folder" --search "${extra[@]}"
-      --tsv "$(qf_winpath "$work/rows.tsv")")
+args=(--data "$(qf_winpath "$data")" --folder "$folder" --search "${extra[@]}")
 status=0
+if [ -n "$quit" ]; then
+    "$QF_ROOT/cmake/wine-run.sh" "$devhost" "${args[@]}" --quit-host "$quit" >"$work/out" \
+        2>"$work/err" || status=$?
+    said=$(grep -v '^$' "$work/err" | grep -iv 'fixme\|^wine:' || true)
+    [ -z "$said" ] || echo "$said" >&2
+    cat "$work/out"
+    [ -s "$work/out" ] || echo "quenfold search: devhost said nothing of its quit (exit code $status)" >&2
+    exit "$status"
+fi
+args+=(--tsv "$(qf_winpath "$work/rows.tsv")")
 if [ -n "$png" ]; then
     # A desktop window of its own draws the frames and captions plain Xvfb
     # lacks. It gets a display of its own too, so that a screenshot shows no

@@ -26,7 +26,7 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
         std::string name = ToAnsi(args[i]);
         bool takesValue = name == "--data" || name == "--folder" || name == "--filter" ||
                           name == "--sort" || name == "--tsv" || name == "--version" ||
-                          name == "--screenshot" || name == "--comctl";
+                          name == "--screenshot" || name == "--comctl" || name == "--quit-host";
         if (takesValue && i + 1 >= args.size()) {
             *error = "option " + name + " needs a value";
             return false;
@@ -68,6 +68,13 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
                 return false;
             }
             options->commonControls = value[0] - '0';
+        } else if (name == "--quit-host") {
+            if (value != "open" && value != "searching") {
+                *error = "--quit-host takes open or searching";
+                return false;
+            }
+            options->quitHost = value;
+            options->scriptMode = true;
         } else if (name == "--gui") {
             options->gui = true;
         } else {
@@ -77,6 +84,13 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
     }
     if (options->dataFolder.empty()) {
         *error = "--data DIR is required";
+        return false;
+    }
+    // The quit ends the session where the rows would be read.
+    bool readsRows = options->hasFilter || !options->sortColumns.empty() ||
+                     !options->tsvPath.empty() || !options->screenshotPath.empty();
+    if (!options->quitHost.empty() && readsRows) {
+        *error = "--quit-host takes no --filter, --sort, --tsv or --screenshot";
         return false;
     }
     if (!options->folderId.empty() && options->folderId.back() != '\\') options->folderId += '\\';

@@ -15,6 +15,9 @@ struct ScriptOptions {
     std::vector<int> sortColumns;
     std::string tsvPath;
     std::string screenshotPath;
+    // "open": the host quits after the search, the window still open;
+    // "searching": while the search runs. Empty: the close button ends it.
+    std::string quitHost;
     bool scriptMode = false;  // anything that asks for a search run
     bool gui = false;
     int commonControls = 0;  // 5 or 6; 0: as QUENFOLD_COMCTL says, else 6

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "devhost/host_quit.h"
 #include "devhost/screenshot.h"
 #include "devhost/tsv_text.h"
 #include "ui/resource.h"
 
 namespace {
+
+// Long enough for the search to be under way, short against one huge message.
+const UINT kQuitDelay = 200;
 
 std::string AnsiToUtf8(const std::string& text) {
     if (text.empty()) return text;
@@ -122,13 +126,15 @@ void PumpMessagesFor(DWORD milliseconds) {
     } while (GetTickCount() - start < milliseconds);
 }
 
-HWND FindSearchWindow() {
+// The open search window of this thread, or null.
+static HWND FindSearchWindow() {
     HWND found = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), FindSearchDialog, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
-void ClickColumnHeader(HWND searchWindow, int column) {
+// Clicks a column header of the results list with mouse messages.
+static void ClickColumnHeader(HWND searchWindow, int column) {
     HWND list = GetDlgItem(searchWindow, IDC_RESULT_LIST);
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     RECT rect = {};
@@ -150,7 +156,8 @@ void ClickColumnHeader(HWND searchWindow, int column) {
     SendMessageA(searchWindow, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
 }
 
-std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow) {
+// Every row of the results list in list order, six ANSI texts each.
+static std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow) {
     HWND list = GetDlgItem(searchWindow, IDC_RESULT_LIST);
     int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     std::vector<std::vector<std::string>> rows;
@@ -170,16 +177,22 @@ std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow) {
     return rows;
 }
 
-int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
-    // Chosen from the menu, as a person would.
+// Chosen from the menu, as a person would; null (and said) if no window opened.
+static HWND OpenFromMenu(const ScriptOptions& options, HWND mainWindow, int commandId) {
     SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
     PumpMessagesFor(0);
     HWND search = FindSearchWindow();
     if (!search) {
         fprintf(stderr, "devhost: the plug-in's command opened no search window\n");
-        return 5;
+        return nullptr;
     }
     CheckDlgButton(search, IDC_SEARCH_SUBFOLDERS, options.subfolders ? BST_CHECKED : BST_UNCHECKED);
+    return search;
+}
+
+int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
+    HWND search = OpenFromMenu(options, mainWindow, commandId);
+    if (!search) return 5;
     ClickButton(search, IDC_SEARCH);
     PumpMessagesFor(0);
     if (options.hasFilter) {
@@ -210,4 +223,28 @@ int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
     ClickButton(search, IDCANCEL);
     PumpMessagesFor(0);
     return status;
+}
+
+int RunQuitScript(const ScriptOptions& options, HWND mainWindow, int commandId, HMODULE plugin) {
+    PrepareHostQuit(plugin, mainWindow);
+    bool whileSearching = options.quitHost == "searching";
+    int status = 0;
+    HWND search = OpenFromMenu(options, mainWindow, commandId);
+    if (!search) {
+        status = 5;
+    } else {
+        if (whileSearching) ArmHostQuitTimer(kQuitDelay);
+        ClickButton(search, IDC_SEARCH);
+        if (whileSearching && !HostQuitStarted()) {
+            DisarmHostQuitTimer();
+            fprintf(stderr, "devhost: the search ended before the host's quit timer fired\n");
+            status = kHostQuitFault;
+        } else if (whileSearching && !HostQuitCameInsideMessage()) {
+            fprintf(stderr, "devhost: the quit came between two messages\n");
+        } else if (!whileSearching) {
+            PumpMessagesFor(0);
+        }
+    }
+    if (!HostQuitStarted()) QuitHost();
+    return FinishHostQuit(options.quitHost.c_str(), status);
 }

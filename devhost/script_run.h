@@ -11,12 +11,9 @@
 
 // Runs the session; returns the process exit code and reports on stderr.
 int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId);
+// The same session up to the search, ended by the host's quit (options.quitHost)
+// instead of the close button; the plug-in is unloaded afterwards.
+int RunQuitScript(const ScriptOptions& options, HWND mainWindow, int commandId, HMODULE plugin);
 
-// The open search window of this thread, or null.
-HWND FindSearchWindow();
-// Clicks a column header of the results list with mouse messages.
-void ClickColumnHeader(HWND searchWindow, int column);
-// Every row of the results list in list order, six ANSI texts each.
-std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow);
 // Dispatches what is queued for this thread, for the given time at least.
 void PumpMessagesFor(DWORD milliseconds);

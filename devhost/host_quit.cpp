@@ -1,0 +1,130 @@
+#include "devhost/host_quit.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "devhost/devhost_control.h"
+#include "devhost/plugin_loader.h"
+
+namespace {
+
+// A queue that still has messages after this long is not emptying.
+const DWORD kQueueLimit = 10000;
+
+struct HostQuit {
+    HMODULE plugin;
+    HWND mainWindow;
+    bool started;
+    bool completed;  // false after a start: the quit was cut short
+    bool insideMessage;
+};
+
+HostQuit g_quit = {};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM windows) {
+    reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ThreadWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+// Dispatches until nothing is queued; true when the quit message was among
+// what came out.
+bool EmptyQueue(bool* emptied) {
+    bool quitSeen = false;
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (GetTickCount() - start > kQueueLimit) {
+            *emptied = false;
+            return quitSeen;
+        }
+        if (msg.message == WM_QUIT) {
+            quitSeen = true;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    *emptied = true;
+    return quitSeen;
+}
+
+void PokeWindows() {
+    for (HWND window : ThreadWindows()) {
+        if (!IsWindow(window)) continue;
+        SendMessageA(window, WM_NULL, 0, 0);
+        if (IsWindow(window)) SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    }
+}
+
+// devhost makes no dialogs: each one on its thread is the plug-in's.
+int PluginWindowsLeft() {
+    int left = 0;
+    for (HWND window : ThreadWindows()) {
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (strcmp(name, "#32770") == 0) ++left;
+    }
+    return left;
+}
+
+}  // namespace
+
+void PrepareHostQuit(HMODULE plugin, HWND mainWindow) {
+    g_quit = {plugin, mainWindow, false, false, false};
+}
+
+void ArmHostQuitTimer(UINT milliseconds) {
+    SetTimer(g_quit.mainWindow, kHostQuitTimer, milliseconds, nullptr);
+}
+
+void DisarmHostQuitTimer() {
+    KillTimer(g_quit.mainWindow, kHostQuitTimer);
+}
+
+void OnHostQuitTimer() {
+    DisarmHostQuitTimer();
+    if (!g_quit.started) QuitHost();
+}
+
+void QuitHost() {
+    g_quit.started = true;
+    g_quit.insideMessage = DevhostOutstandingTexts() > 0;
+    UnloadPlugin(g_quit.plugin);
+    DestroyWindow(g_quit.mainWindow);
+    g_quit.completed = true;
+}
+
+bool HostQuitStarted() {
+    return g_quit.started;
+}
+
+bool HostQuitCameInsideMessage() {
+    return g_quit.insideMessage;
+}
+
+int FinishHostQuit(const char* mode, int status) {
+    if (!g_quit.completed) {
+        fprintf(stderr, "devhost: the host's quit was cut short\n");
+        status = kHostQuitFault;
+    }
+    bool emptied = false;
+    if (!EmptyQueue(&emptied)) {
+        fprintf(stderr, "devhost: the host's quit message never came back to it\n");
+        status = kHostQuitFault;
+    }
+    if (!emptied) {
+        fprintf(stderr, "devhost: the queue did not empty after the quit\n");
+        status = kHostQuitFault;
+    }
+    PokeWindows();
+    printf("host quit (%s): plug-in windows left: %d\n", mode, PluginWindowsLeft());
+    fflush(stdout);
+    return status;
+}
