@@ -11,48 +11,20 @@
 #include "host/plugin_globals.h"
 #include "search/search_driver.h"
 #include "search/search_state.h"
-#include "tests/win/mail_store_support.h"
+#include "tests/win/search_session_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
 
 namespace {
 
-using Strings = std::vector<std::string>;
-
-struct DriverTest : ::testing::Test {
-    std::string store;
-
+struct DriverTest : SearchSession {
     void TearDown() override {
-        CloseSearchWindowIfOpen();
+        SearchSession::TearDown();
         DevhostCounters counters = DevhostGetCounters();
         EXPECT_EQ(counters.sourcesHandedOut, counters.sourcesFreed);
         EXPECT_EQ(counters.headersHandedOut, counters.headersFreed);
         EXPECT_EQ(counters.doubleFrees + counters.unknownFrees, 0);
         EXPECT_TRUE(DevhostUncalledLog().empty());
-        if (!store.empty()) RemoveTempMailStore(store);
-    }
-
-    // The store, the host's current folder, then the window from the menu.
-    void Open(const std::vector<StoreMessage>& messages, const char* current = "Inbox\\") {
-        PrepareUiHost();
-        DevhostReset();
-        store = MakeMailStore(messages);
-        DevhostSetDataFolder(store);
-        DevhostSetCurrentFolder(current);
-        ASSERT_NE(OpenFromMenu(), nullptr);
-    }
-
-    void Search(bool subfolders) {
-        CheckDlgButton(g_searchWindow, IDC_SEARCH_SUBFOLDERS,
-                       subfolders ? BST_CHECKED : BST_UNCHECKED);
-        ClickButton(g_searchWindow, IDC_SEARCH);
-    }
-
-    Strings FileNames() {
-        Strings names;
-        for (AttachmentRecord* r : g_searchState->results)
-            names.push_back(r->fileName.node ? r->fileName.node->text : "<absent>");
-        return names;
     }
 
     // Folders made current during the search, without the final restore.

@@ -1,4 +1,4 @@
-// Shared by the hostile-input tests: one search session over a mail store on
+// Shared by the hostile-input tests: the search session over a mail store on
 // disk, and the checks that every case ends with: each text the host handed
 // out freed exactly once, every string node accounted for while the window is
 // open and gone after it closes, and the heaps intact.
@@ -18,15 +18,10 @@
 #include "search/attachment_record.h"
 #include "search/search_state.h"
 #include "tests/win/mail_store_support.h"
+#include "tests/win/search_session_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
 #include "ui/type_name_cache.h"
-
-using Strings = std::vector<std::string>;
-
-inline std::string TextOrAbsent(const RefString& handle) {
-    return handle.node ? handle.node->text : "<absent>";
-}
 
 // How many handles of the open window hold each node: the records' fields,
 // the data folder and the type names kept per extension.
@@ -78,52 +73,24 @@ inline void ExpectHostTextsBalanced() {
     EXPECT_EQ(DevhostOutstandingTexts(), 0);
 }
 
-struct HostileSession : ::testing::Test {
-    std::string store;
+struct HostileSession : SearchSession {
     int32_t nodeBaseline = 0;
 
     void SetUp() override {
-        PrepareUiHost();
-        DevhostReset();
+        SearchSession::SetUp();
         DevhostSetMimeFault(kMimeNormal);
         nodeBaseline = g_liveRefStringNodes;
     }
 
     void TearDown() override {
         ExpectNodesAccountedFor(nodeBaseline);
-        CloseSearchWindowIfOpen();
+        SearchSession::TearDown();
         EXPECT_EQ(g_liveRefStringNodes, nodeBaseline);
         ExpectHostTextsBalanced();
         EXPECT_TRUE(DevhostUncalledLog().empty());
         EXPECT_TRUE(AllHeapsValid());
         DevhostSetMimeFault(kMimeNormal);
-        if (!store.empty()) RemoveTempMailStore(store);
     }
-
-    void Open(const std::vector<StoreMessage>& messages, const char* current = "Inbox\\") {
-        store = MakeMailStore(messages);
-        OpenStore(current);
-    }
-
-    // The window over the store already made, with the given current folder.
-    void OpenStore(const char* current = "Inbox\\") {
-        DevhostSetDataFolder(store);
-        DevhostSetCurrentFolder(current);
-        ASSERT_NE(OpenFromMenu(), nullptr);
-    }
-
-    void Search(bool subfolders) {
-        CheckDlgButton(g_searchWindow, IDC_SEARCH_SUBFOLDERS,
-                       subfolders ? BST_CHECKED : BST_UNCHECKED);
-        ClickButton(g_searchWindow, IDC_SEARCH);
-    }
-
-    static Strings Field(RefString AttachmentRecord::*field) {
-        Strings texts;
-        for (AttachmentRecord* r : g_searchState->results) texts.push_back(TextOrAbsent(r->*field));
-        return texts;
-    }
-    static Strings FileNames() { return Field(&AttachmentRecord::fileName); }
 };
 
 // The shell's type name and icon for a name, asked by name only.

@@ -83,11 +83,19 @@ AttachmentRecord* AddTestRecord(const char* fileName, const char* subject, const
 }
 
 HWND ResultList() {
-    return GetDlgItem(g_searchWindow, IDC_RESULT_LIST);
+    return ResultList(g_searchWindow);
+}
+
+HWND ResultList(HWND dialog) {
+    return GetDlgItem(dialog, IDC_RESULT_LIST);
 }
 
 int RowCount() {
-    return static_cast<int>(SendMessageA(ResultList(), LVM_GETITEMCOUNT, 0, 0));
+    return RowCount(g_searchWindow);
+}
+
+int RowCount(HWND dialog) {
+    return static_cast<int>(SendMessageA(ResultList(dialog), LVM_GETITEMCOUNT, 0, 0));
 }
 
 std::string CellText(int row, int column) {
@@ -105,8 +113,13 @@ std::string ListCellText(HWND list, int row, int column) {
 }
 
 std::vector<std::string> Column(int column) {
+    return Column(g_searchWindow, column);
+}
+
+std::vector<std::string> Column(HWND dialog, int column) {
     std::vector<std::string> texts;
-    for (int row = 0; row < RowCount(); ++row) texts.push_back(CellText(row, column));
+    for (int row = 0; row < RowCount(dialog); ++row)
+        texts.push_back(ListCellText(ResultList(dialog), row, column));
     return texts;
 }
 
@@ -119,17 +132,20 @@ int HeaderFormat(int column) {
 }
 
 void ClickColumn(int column) {
+    ClickColumn(g_searchWindow, column);
+}
+
+void ClickColumn(HWND dialog, int column) {
     NMLISTVIEW notification = {};
-    notification.hdr.hwndFrom = ResultList();
+    notification.hdr.hwndFrom = ResultList(dialog);
     notification.hdr.idFrom = IDC_RESULT_LIST;
     notification.hdr.code = LVN_COLUMNCLICK;
     notification.iItem = -1;
     notification.iSubItem = column;
-    SendMessageA(g_searchWindow, WM_NOTIFY, IDC_RESULT_LIST,
-                 reinterpret_cast<LPARAM>(&notification));
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&notification));
 }
 
-void SetFilterText(const std::string& text) {
+static void SetFilterText(const std::string& text) {
     SetDlgItemTextA(g_searchWindow, IDC_FILTER_TEXT, text.c_str());
 }
 

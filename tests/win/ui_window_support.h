@@ -37,13 +37,18 @@ AttachmentRecord* AddTestRecord(const char* fileName, const char* subject = "s",
                                 const char* sender = "f", const char* date = "2026/01/01 00:00:00",
                                 const char* folderName = "Inbox");
 
+// These read and click the open search window; the overloads taking a
+// window do the same to any search window, such as one of another copy of
+// the plug-in.
 HWND ResultList();
+HWND ResultList(HWND dialog);
 int RowCount();
+int RowCount(HWND dialog);
 std::string CellText(int row, int column);
-// The same of any results list, such as one in another copy of the plug-in.
 std::string ListCellText(HWND list, int row, int column);
 std::vector<std::string> Column(int column);
+std::vector<std::string> Column(HWND dialog, int column);
 int HeaderFormat(int column);
 void ClickColumn(int column);  // the header's LVN_COLUMNCLICK, as the list sends it
-void SetFilterText(const std::string& text);
+void ClickColumn(HWND dialog, int column);
 void ApplyFilterText(const std::string& text);  // types the text and clicks apply
