@@ -3,8 +3,8 @@
 // from then on, for N = 1, 2, 3 ... until a whole session runs without
 // reaching N. Every session ends with the host alive, every host text given
 // back once, the rows shown whole and in the order found, and after the close
-// nothing of the plug-in's left allocated; a session without failures then
-// shows every row again.
+// (or the host's exit, the failures still on) nothing of the plug-in's left
+// allocated; a session without failures then shows every row again.
 #include <gtest/gtest.h>
 #include <windows.h>
 // The controls' declarations need <windows.h> first.
@@ -27,12 +27,14 @@ typedef void (*FailAllocationsFn)(long failAt, int onward);
 typedef long (*CountFn)();
 typedef int(WINAPI* MenuInitFn)(HWND, HMENU, int);
 typedef int(WINAPI* InfoFn)(char*);
+typedef int(WINAPI* ExitFn)();
 
 struct FaultyPlugin {
     HMODULE module = nullptr;
     FailAllocationsFn failAllocations = nullptr;
     CountFn allocationCalls = nullptr;
     CountFn liveAllocations = nullptr;
+    ExitFn onExit = nullptr;
     int commandId = 0;
 };
 
@@ -77,26 +79,22 @@ std::vector<StoreMessage> SessionStore() {
     };
 }
 
-HWND ListOf(HWND dialog) {
-    return GetDlgItem(dialog, IDC_RESULT_LIST);
-}
-
 // Each row as its six cells and the message id of the record behind it,
 // read through the row's item data as the plug-in itself reads it.
 Strings ShownRows(HWND dialog) {
-    HWND list = ListOf(dialog);
-    int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    Strings rows;
-    for (int row = 0; row < count; ++row) {
-        std::string text;
-        for (int column = 0; column < 6; ++column) text += ListCellText(list, row, column) + "\t";
+    Strings rows(RowCount(dialog));
+    for (int column = 0; column < 6; ++column) {
+        Strings cells = Column(dialog, column);
+        for (size_t row = 0; row < rows.size() && row < cells.size(); ++row)
+            rows[row] += cells[row] + "\t";
+    }
+    for (size_t row = 0; row < rows.size(); ++row) {
         LVITEMA item = {};
         item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        item.iItem = static_cast<int>(row);
+        SendMessageA(ResultList(dialog), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         const AttachmentRecord* record = reinterpret_cast<const AttachmentRecord*>(item.lParam);
-        text += TextOrAbsent(record->messageId);
-        rows.push_back(text);
+        rows[row] += TextOrAbsent(record->messageId);
     }
     return rows;
 }
@@ -113,35 +111,14 @@ bool IsPrefix(const Strings& part, const Strings& whole) {
     return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
 }
 
-void Click(HWND dialog, int id) {
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-void ClickHeader(HWND dialog, int column) {
-    NMLISTVIEW click = {};
-    click.hdr = {ListOf(dialog), IDC_RESULT_LIST, static_cast<UINT>(LVN_COLUMNCLICK)};
-    click.iItem = -1;
-    click.iSubItem = column;
-    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
 void DoubleClickRow(HWND dialog, int row) {
     LVITEMA select = {};
     select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(ListOf(dialog), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    SendMessageA(ResultList(dialog), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
     NMITEMACTIVATE click = {};
-    click.hdr = {ListOf(dialog), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    click.hdr = {ResultList(dialog), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     click.iItem = row;
     SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 struct OwnedSearch {
@@ -176,6 +153,8 @@ int DialogsOpen() {
     return open;
 }
 
+enum SessionEnd { kCloseButton, kHostExit };
+
 class AllocFaults : public ::testing::Test {
   protected:
     static FaultyPlugin plugin;
@@ -201,6 +180,7 @@ class AllocFaults : public ::testing::Test {
             reinterpret_cast<FailAllocationsFn>(Export(plugin.module, "QfFailAllocations"));
         plugin.liveAllocations =
             reinterpret_cast<CountFn>(Export(plugin.module, "QfLiveAllocations"));
+        plugin.onExit = reinterpret_cast<ExitFn>(Export(plugin.module, "BKC_OnExit"));
         HMENU bar = CreateMenu();
         for (int i = 0; i < 5; ++i)
             AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "menu");
@@ -228,17 +208,17 @@ class AllocFaults : public ::testing::Test {
         HWND dialog = reinterpret_cast<HWND>(
             static_cast<intptr_t>(DevhostRunCommand(plugin.commandId, hostWindow)));
         if (!dialog) return {};
-        Click(dialog, IDC_SEARCH);
+        ClickButton(dialog, IDC_SEARCH);
         Strings rows = ShownRows(dialog);
-        Click(dialog, IDCANCEL);
-        Pump();
+        ClickButton(dialog, IDCANCEL);
+        PumpMessages();
         return rows;
     }
 
-    // One session from the host's menu to the close, with the plug-in's
-    // failAt-th allocation failing (and every later one with onward). True
-    // when the session reached failAt.
-    bool RunSession(long failAt, bool onward) {
+    // One session from the host's menu to the close button or the host's
+    // exit, with the plug-in's failAt-th allocation failing (and every later
+    // one with onward). True when the session reached failAt.
+    bool RunSession(long failAt, bool onward, SessionEnd end = kCloseButton) {
         long liveBefore = plugin.liveAllocations();
         size_t mailsShown = DevhostSetCurrentMailLog().size();
         plugin.failAllocations(failAt, onward);
@@ -247,7 +227,7 @@ class AllocFaults : public ::testing::Test {
             static_cast<intptr_t>(DevhostRunCommand(plugin.commandId, hostWindow)));
         bool reached = plugin.allocationCalls() >= failAt;
         if (dialog) {
-            Click(dialog, IDC_SEARCH);
+            ClickButton(dialog, IDC_SEARCH);
             EXPECT_TRUE(IsWindowEnabled(hostWindow));
             EXPECT_TRUE(IsWindowEnabled(dialog));
             EXPECT_EQ(FindOwnedWindow(dialog), nullptr) << "the progress window stayed";
@@ -259,7 +239,7 @@ class AllocFaults : public ::testing::Test {
             // The filter walks the records in the order found; what it shows
             // of them is a prefix of the matches.
             SetDlgItemTextA(dialog, IDC_FILTER_TEXT, "A");
-            Click(dialog, IDC_APPLY_FILTER);
+            ClickButton(dialog, IDC_APPLY_FILTER);
             Strings matches;
             for (const std::string& row : allRows) {
                 std::string name = FileNameOf(row);
@@ -270,7 +250,7 @@ class AllocFaults : public ::testing::Test {
 
             // Sorting moves whole rows: the same rows, ordered by the column.
             for (int column : {2, 0}) {
-                ClickHeader(dialog, column);
+                ClickColumn(dialog, column);
                 Strings sorted = ShownRows(dialog);
                 Strings before = filtered, after = sorted;
                 std::sort(before.begin(), before.end());
@@ -289,14 +269,24 @@ class AllocFaults : public ::testing::Test {
                 }
             }
 
-            // With memory back, the same window searches in full again.
+            if (end == kCloseButton) {
+                // With memory back, the same window searches in full again.
+                reached = plugin.allocationCalls() >= failAt;
+                plugin.failAllocations(0, 0);
+                ClickButton(dialog, IDC_SEARCH);
+                EXPECT_EQ(ShownRows(dialog), allRows);
+                ClickButton(dialog, IDCANCEL);
+                PumpMessages();
+                EXPECT_FALSE(IsWindow(dialog));
+            }
+        }
+        if (end == kHostExit) {
+            // The host quits with the window as the failures left it, and
+            // they go on failing.
+            plugin.onExit();
+            PumpMessages();
             reached = plugin.allocationCalls() >= failAt;
-            plugin.failAllocations(0, 0);
-            Click(dialog, IDC_SEARCH);
-            EXPECT_EQ(ShownRows(dialog), allRows);
-            Click(dialog, IDCANCEL);
-            Pump();
-            EXPECT_FALSE(IsWindow(dialog));
+            EXPECT_FALSE(dialog && IsWindow(dialog));
         }
         plugin.failAllocations(0, 0);
         EXPECT_EQ(DialogsOpen(), 0);
@@ -308,11 +298,11 @@ class AllocFaults : public ::testing::Test {
 
     // N = 1, 2, 3 ... until a session no longer reaches N; after each, a
     // session without failures shows every row. Returns the points reached.
-    long FailEachAllocation(bool onward) {
+    long FailEachAllocation(bool onward, SessionEnd end = kCloseButton) {
         long failAt = 1;
         for (; failAt < 100000; ++failAt) {
             SCOPED_TRACE((onward ? "from allocation " : "at allocation ") + std::to_string(failAt));
-            bool reached = RunSession(failAt, onward);
+            bool reached = RunSession(failAt, onward, end);
             EXPECT_EQ(CleanSessionRows(), allRows);
             if (::testing::Test::HasFailure() || !reached) break;
         }
@@ -345,6 +335,18 @@ TEST_F(AllocFaults, EachAllocationFailingOnce) {
 TEST_F(AllocFaults, EachAllocationFailingFromThenOn) {
     long points = FailEachAllocation(true);
     std::printf("allocation points reached, failing from then on: 1 to %ld\n", points);
+    EXPECT_GT(points, 10);
+}
+
+TEST_F(AllocFaults, EachAllocationFailingOnceThenHostExit) {
+    long points = FailEachAllocation(false, kHostExit);
+    std::printf("allocation points reached, each failing once, host exit: 1 to %ld\n", points);
+    EXPECT_GT(points, 10);
+}
+
+TEST_F(AllocFaults, EachAllocationFailingFromThenOnThenHostExit) {
+    long points = FailEachAllocation(true, kHostExit);
+    std::printf("allocation points reached, failing from then on, host exit: 1 to %ld\n", points);
     EXPECT_GT(points, 10);
 }
 
