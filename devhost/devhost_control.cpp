@@ -57,6 +57,10 @@ void DevhostSetMimeFault(DevhostMimeFault fault) {
     g_devhost.mimeFault = fault;
 }
 
+void DevhostDuringSetCurrentMail(void (*work)()) {
+    g_devhost.duringSetCurrentMail = work;
+}
+
 DevhostCounters DevhostGetCounters() {
     return g_devhost.counters;
 }

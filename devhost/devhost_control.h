@@ -24,6 +24,9 @@ void DevhostFailHeader(const std::string& messageId);  // BKA_GetHeader answers 
 // Posts the progress window's abort click when the n-th source is handed out.
 void DevhostAbortAfter(int messages);
 void DevhostSetMimeFault(DevhostMimeFault fault);
+// Runs inside every BKA_SetCurrentMail before the id is read, as a host whose
+// own loop runs there; null for none.
+void DevhostDuringSetCurrentMail(void (*work)());
 
 struct DevhostCounters {
     int sourcesHandedOut;

@@ -154,6 +154,7 @@ DEVHOST_EXPORT char* WINAPI BKA_MIMEHeader(const char* text, char* buffer, int b
 }
 
 DEVHOST_EXPORT int WINAPI BKA_SetCurrentMail(const char* messageId) {
+    if (g_devhost.duringSetCurrentMail) g_devhost.duringSetCurrentMail();
     g_devhost.setCurrentMailLog.push_back(messageId ? messageId : "");
     return 1;
 }

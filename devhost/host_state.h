@@ -36,6 +36,7 @@ struct DevhostState {
     int abortAfter = 0;
     int sourcesSinceAbortArmed = 0;
     DevhostMimeFault mimeFault = kMimeNormal;
+    void (*duringSetCurrentMail)() = nullptr;
 };
 
 extern DevhostState g_devhost;

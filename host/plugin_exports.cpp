@@ -1,8 +1,9 @@
 // The callbacks the host calls, exported by ordinal through Quenfold.def.
-// Only the menu, information and about callbacks do anything.
+// Only the menu, exit, information and about callbacks do anything.
 #include <windows.h>
 
 #include "host/plugin_entry.h"
+#include "ui/search_window.h"
 
 extern "C" {
 
@@ -10,6 +11,7 @@ int WINAPI BKC_OnStart() {
     return 0;
 }
 int WINAPI BKC_OnExit() {
+    CloseSearchWindowForExit();  // no window of ours may outlive the library
     return 0;
 }
 int WINAPI BKC_OnMenuInit(HWND, HMENU menu, int menuType) {

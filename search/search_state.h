@@ -50,6 +50,11 @@ struct SearchWindowState {
     uint32_t lastDrainTick;
     uint8_t searching;       // the search command is running (an abort may have been asked)
     uint8_t closeRequested;  // a close arrived while a search ran
+    // A call into the host that may run the host's own loop is under way.
+    uint8_t inHostCall;
+    // The window was destroyed while a search or a host call still held the
+    // state: whichever of them ends last frees it.
+    uint8_t windowGone;
 };
 
 // Empties results, destroying every record in the order found.

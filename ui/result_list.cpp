@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <new>
+
 #include "search/attachment_record.h"
 #include "search/scanner.h"
 #include "search/search_state.h"
@@ -118,7 +120,11 @@ void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {
     item.pszText = CellText(record->fileName);
     item.iImage = iconIndex;
     item.lParam = reinterpret_cast<LPARAM>(record);
-    SendMessageA(state->listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    // A list out of memory is our own running out: the record without a row
+    // must not stay, or a later filter would show what the search never did.
+    if (SendMessageA(state->listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1) {
+        throw std::bad_alloc();
+    }
 
     const RefString* cells[] = {&record->typeName, &record->subject, &record->sender, &record->date,
                                 &record->folderName};

@@ -1,5 +1,7 @@
 #include "ui/search_window.h"
 
+#include <cstring>
+
 #include "host/host_api.h"
 #include "host/plugin_globals.h"
 #include "search/search_driver.h"
@@ -34,12 +36,50 @@ static BOOL OnInitSearchDialog(HWND dialog) {
     return FALSE;
 }
 
+// Frees the state of a window that is gone, once neither a search nor a
+// host call still holds it. The window's handle goes with it.
+static void ReleaseStateOfGoneWindow(SearchWindowState* state) {
+    if (!state->windowGone || state->searching || state->inHostCall) return;
+    DestroySearchWindowState(state);
+    delete state;
+    if (g_searchState == state) {
+        g_searchState = nullptr;
+        g_searchWindow = nullptr;
+    }
+}
+
+// The last message the window gets, whoever destroys it: its close button,
+// the host's exit, or the host destroying its thread's windows.
+static void OnSearchWindowDestroyed(HWND dialog) {
+    SearchWindowState* state = g_searchState;
+    if (!state || state->dialog != dialog) return;
+    state->windowGone = 1;
+    state->idle = 1;  // a search still running stops at its next drain
+    ReleaseStateOfGoneWindow(state);
+}
+
+// The host may run its own loop inside the call, where a new search frees
+// the records: it gets a copy of the id that outlives them.
+static void ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
+    char id[256];
+    size_t length = std::strlen(TextOf(messageId));
+    if (length >= sizeof id) length = sizeof id - 1;
+    std::memcpy(id, TextOf(messageId), length);
+    id[length] = '\0';
+    uint8_t outerCall = state->inHostCall;
+    state->inHostCall = 1;
+    g_hostApi.BKA_SetCurrentMail(id);
+    state->inHostCall = outerCall;
+}
+
 static void OnSearchNotify(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (record && record->messageId.node) {
-        g_hostApi.BKA_SetCurrentMail(TextOf(record->messageId));
-        state = g_searchState;  // the host may have run its loop and closed us
-        if (!state) return;
+        ShowMessageInHost(record->messageId, state);
+        if (state->windowGone) {  // the host closed us inside its loop
+            ReleaseStateOfGoneWindow(state);
+            return;
+        }
     }
     OnColumnClick(header, state);
 }
@@ -55,28 +95,57 @@ static void CloseSearchWindow(HWND dialog) {
         state->closeRequested = 1;
         return;
     }
-    DestroyWindow(dialog);
-    if (state) {
-        DestroySearchWindowState(state);
-        delete state;
-    }
-    g_searchState = nullptr;
+    DestroyWindow(dialog);  // its last message frees the state
+}
+
+// The enabled state of a window goes back to what it was before the search.
+static void RestoreEnabled(HWND window, BOOL wasDisabled) {
+    EnableWindow(window, !wasDisabled);
 }
 
 static void SearchCommand(HWND dialog) {
     SearchWindowState* state = g_searchState;
     if (!state || state->searching) return;  // one search at a time
-    EnableWindow(g_hostMainWindow, FALSE);
-    EnableWindow(dialog, FALSE);
+    HWND hostMainWindow = g_hostMainWindow;
+    BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
+    BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);
     HWND progress = CreateProgressWindow(dialog);
     bool includeSubfolders = IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDERS) == BST_CHECKED;
     state->searching = 1;
-    RunSearch(includeSubfolders);
+    try {
+        RunSearch(includeSubfolders);
+    } catch (...) {
+        // Whatever ended it, the list draws again and the windows come back
+        // as they were.
+        EndRowBatch(state);
+        state->idle = 1;
+    }
     state->searching = 0;
-    EnableWindow(g_hostMainWindow, TRUE);
-    EnableWindow(dialog, TRUE);
+    RestoreEnabled(hostMainWindow, hostWasDisabled);
+    if (!state->windowGone) RestoreEnabled(dialog, dialogWasDisabled);
     if (progress) DestroyWindow(progress);
-    if (state->closeRequested) CloseSearchWindow(dialog);
+    if (state->windowGone)
+        ReleaseStateOfGoneWindow(state);
+    else if (state->closeRequested)
+        DestroyWindow(dialog);
+}
+
+void CloseSearchWindowForExit() {
+    SearchWindowState* state = g_searchState;
+    if (!state) return;
+    if (state->searching || state->inHostCall) {
+        // The host unloads the library when this returns, with our frames
+        // still on its stack: the code stays mapped until the process ends.
+        HMODULE self;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCSTR>(&CloseSearchWindowForExit), &self);
+    }
+    if (state->searching) {
+        state->idle = 1;
+        state->closeRequested = 1;
+        return;
+    }
+    if (!state->windowGone) DestroyWindow(state->dialog);
 }
 
 static void FilterCommand(HWND dialog) {
@@ -119,6 +188,9 @@ static INT_PTR DispatchSearchMessage(HWND dialog, UINT message, WPARAM wParam, L
             return FALSE;
         case WM_COMMAND:
             return OnSearchDialogCommand(dialog, LOWORD(wParam));
+        case WM_NCDESTROY:
+            OnSearchWindowDestroyed(dialog);
+            return FALSE;
         default:
             return FALSE;
     }

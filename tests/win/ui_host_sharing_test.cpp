@@ -1,0 +1,226 @@
+// What the search window shares with the host: the shell's image list, the
+// enabled state of the host's window, the host's calls that run its own loop,
+// and the window's end, whoever brings it about.
+#include <windows.h>
+// The controls' and shell's declarations need <windows.h> first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "devhost/devhost_control.h"
+#include "host/plugin_globals.h"
+#include "search/attachment_record.h"
+#include "search/search_state.h"
+#include "tests/win/mail_store_support.h"
+#include "tests/win/ui_window_support.h"
+#include "ui/resource.h"
+#include "ui/search_window.h"
+
+namespace {
+
+class HostSharingTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        PrepareUiHost();
+        DevhostReset();
+        store = MakeMailStore(
+            {{"Inbox\\", "001.eml", MessageWithAttachments("one", {"a.pdf", "b.txt"})},
+             {"Inbox\\", "002.eml", MessageWithAttachments("two", {"c.pdf", "d.txt"})}});
+        DevhostSetDataFolder(store);
+        DevhostSetCurrentFolder("Inbox\\");
+    }
+    void TearDown() override {
+        DevhostDuringSetCurrentMail(nullptr);
+        CloseSearchWindowIfOpen();
+        RemoveTempMailStore(store);
+    }
+    std::string store;
+};
+
+void ExpectSearchUnwound() {
+    DevhostCounters counters = DevhostGetCounters();
+    EXPECT_EQ(counters.sourcesHandedOut, counters.sourcesFreed);
+    EXPECT_EQ(counters.headersHandedOut, counters.headersFreed);
+    EXPECT_EQ(DevhostCurrentFolder(), "Inbox\\");
+}
+
+// A list that owns its image lists destroys them with itself; the system
+// list is the host's, and its own windows and file dialogs draw from it.
+TEST_F(HostSharingTest, TheListBorrowsTheSystemImageListAndLeavesItAlive) {
+    SHFILEINFOA info = {};
+    HIMAGELIST system = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA("C:\\", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+    ASSERT_NE(system, nullptr);
+    for (int opening = 0; opening < 2; ++opening) {
+        OpenFromMenu();
+        EXPECT_TRUE(GetWindowLongA(ResultList(), GWL_STYLE) & LVS_SHAREIMAGELISTS);
+        EXPECT_EQ(SendMessageA(ResultList(), LVM_GETIMAGELIST, LVSIL_SMALL, 0),
+                  reinterpret_cast<LRESULT>(system));
+        CloseSearchWindowIfOpen();
+    }
+    EXPECT_GT(ImageList_GetImageCount(system), 0);
+}
+
+// A host window that a dialog of the host had disabled stays disabled, and
+// an enabled one is enabled again.
+TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
+    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
+    HWND dialog = OpenFromMenu(mainWindow);
+    for (BOOL enabled : {FALSE, TRUE}) {
+        EnableWindow(mainWindow, enabled);
+        ClickButton(dialog, IDC_SEARCH);
+        EXPECT_EQ(RowCount(), 4);
+        EXPECT_EQ(IsWindowEnabled(mainWindow), enabled);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+    }
+    CloseSearchWindowIfOpen();
+    DestroyWindow(mainWindow);
+}
+
+LRESULT CALLBACK DestroySearchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) DestroyWindow(g_searchWindow);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Asks a window of the host's own to destroy the search window as soon as
+// the progress window appears: the search's drain delivers it.
+HWND g_destroyer;
+LRESULT CALLBACK DestroyWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD))
+            PostMessageA(g_destroyer, WM_APP, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Destroyed by the host rather than by its close button, idle or in the
+// middle of a search, the window takes its state and records with it, and
+// the command opens a fresh window afterwards.
+TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    ASSERT_EQ(RowCount(), 4);
+    DestroyWindow(dialog);
+    EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_EQ(g_searchWindow, nullptr);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DestroySearchWindowProc;
+    windowClass.lpszClassName = "QuenfoldTestDestroyer";
+    RegisterClassA(&windowClass);
+    g_destroyer = CreateWindowA("QuenfoldTestDestroyer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
+    dialog = OpenFromMenu(mainWindow);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(RowCount(), 0);
+    HHOOK hook =
+        SetWindowsHookExA(WH_CBT, DestroyWhenProgressAppears, nullptr, GetCurrentThreadId());
+    ClickButton(dialog, IDC_SEARCH);
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_EQ(g_searchWindow, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(mainWindow));
+    ExpectSearchUnwound();
+
+    dialog = OpenFromMenu(mainWindow);
+    ClickButton(dialog, IDC_SEARCH);
+    EXPECT_EQ(RowCount(), 4);
+    DestroyWindow(g_destroyer);
+    DestroyWindow(mainWindow);
+}
+
+LRESULT CALLBACK ExitWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+        if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD))
+            PostMessageA(g_destroyer, WM_APP + 1, 0, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK ExitHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP + 1) CloseSearchWindowForExit();
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The host's exit closes an idle window at once; during a search it stops
+// the search, which closes the window when it has unwound.
+TEST_F(HostSharingTest, TheHostsExitClosesTheWindowNowOrWhenTheSearchHasUnwound) {
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    CloseSearchWindowForExit();
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = ExitHostProc;
+    windowClass.lpszClassName = "QuenfoldTestExit";
+    RegisterClassA(&windowClass);
+    g_destroyer = CreateWindowA("QuenfoldTestExit", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                nullptr, nullptr);
+    dialog = OpenFromMenu();
+    HHOOK hook = SetWindowsHookExA(WH_CBT, ExitWhenProgressAppears, nullptr, GetCurrentThreadId());
+    ClickButton(dialog, IDC_SEARCH);
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+    ExpectSearchUnwound();
+    EXPECT_NE(OpenFromMenu(), nullptr);
+    DestroyWindow(g_destroyer);
+}
+
+// The host runs its own loop inside the call that shows a message, and a
+// search started there frees the records; the id it was handed stays whole.
+void SearchAgainAndReuseTheMemory() {
+    ClickButton(g_searchWindow, IDC_SEARCH);
+    std::vector<std::vector<char>> filler(256, std::vector<char>(sizeof "Inbox\\002.eml", 'X'));
+}
+
+TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&select));
+    DevhostDuringSetCurrentMail(SearchAgainAndReuseTheMemory);
+    NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\002.eml"}));
+    EXPECT_EQ(RowCount(), 4);
+}
+
+// A list that runs out of memory fails the insertion of the n-th row.
+WNDPROC g_listProc;
+int g_insertsLeft;
+LRESULT CALLBACK FailInsertion(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_INSERTITEMA && g_insertsLeft-- == 0) return -1;
+    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
+}
+
+// The list's own failure ends the search as running out of memory does: no
+// record stays without its row, so a filter shows no row the search did not.
+TEST_F(HostSharingTest, AFailedRowInsertionEndsTheSearchWithoutAnUnshownRecord) {
+    HWND dialog = OpenFromMenu();
+    g_insertsLeft = 2;
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(ResultList(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FailInsertion)));
+    ClickButton(dialog, IDC_SEARCH);
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a.pdf", "b.txt"}));
+    EXPECT_EQ(g_searchState->results.size(), 2u);
+    EXPECT_EQ(g_searchState->idle, 1);
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    ExpectSearchUnwound();
+    ApplyFilterText("");
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"a.pdf", "b.txt"}));
+}
+
+}  // namespace
