@@ -14,6 +14,14 @@ int CommonControlsWanted(int byDefault) {
     return byDefault;
 }
 
+// True while a context that maps the list control's class to version 6 is active.
+static bool CommonControls6Active() {
+    ACTCTX_SECTION_KEYED_DATA data = {};
+    data.cbSize = sizeof data;
+    return FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION,
+                                    "SysListView32", &data) != FALSE;
+}
+
 bool ActivateCommonControls6() {
     char path[MAX_PATH];
     if (!GetModuleFileNameA(nullptr, path, sizeof path)) return false;
@@ -31,11 +39,4 @@ bool ActivateCommonControls6() {
     if (ActivateActCtx(handle, &cookie)) return CommonControls6Active();
     ReleaseActCtx(handle);
     return false;
-}
-
-bool CommonControls6Active() {
-    ACTCTX_SECTION_KEYED_DATA data = {};
-    data.cbSize = sizeof data;
-    return FindActCtxSectionStringA(0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION,
-                                    "SysListView32", &data) != FALSE;
 }

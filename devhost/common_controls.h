@@ -8,5 +8,3 @@ int CommonControlsWanted(int byDefault);
 // Activates the version 6 manifest in this module's resources on the calling
 // thread for the rest of its life; false (and nothing active) if it fails.
 bool ActivateCommonControls6();
-// True while a context that maps the list control's class to version 6 is active.
-bool CommonControls6Active();

@@ -12,7 +12,8 @@ static std::string ToAnsi(const std::wstring& text) {
     return ansi;
 }
 
-int ColumnFromName(const std::string& name) {
+// A column by name (file, type, subject, sender, date, folder) or number 0..5; -1 if none.
+static int ColumnFromName(const std::string& name) {
     static const char* const kNames[] = {"file", "type", "subject", "sender", "date", "folder"};
     for (int i = 0; i < 6; ++i) {
         if (name == kNames[i] || name == std::string(1, static_cast<char>('0' + i))) return i;

@@ -26,5 +26,3 @@ struct ScriptOptions {
 // Parses the wide command line; on error returns false with a message.
 bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* options,
                         std::string* error);
-// A column by name (file, type, subject, sender, date, folder) or number 0..5; -1 if none.
-int ColumnFromName(const std::string& name);

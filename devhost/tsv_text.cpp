@@ -1,6 +1,6 @@
 #include "devhost/tsv_text.h"
 
-std::string EscapeTsvField(const std::string& field) {
+static std::string EscapeTsvField(const std::string& field) {
     std::string escaped;
     escaped.reserve(field.size());
     for (char c : field) {

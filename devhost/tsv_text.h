@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-// Backslash, tab, CR and LF become "\\", "\t", "\r" and "\n".
-std::string EscapeTsvField(const std::string& field);
-// Fields joined by tabs, ended by a line feed.
+// Fields joined by tabs, ended by a line feed; backslash, tab, CR and LF in
+// a field become "\\", "\t", "\r" and "\n".
 std::string TsvLine(const std::vector<std::string>& fields);

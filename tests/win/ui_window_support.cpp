@@ -82,6 +82,16 @@ AttachmentRecord* AddTestRecord(const char* fileName, const char* subject, const
     return record;
 }
 
+static std::string ListCellText(HWND list, int row, int column) {
+    char text[1024] = "";
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 HWND ResultList() {
     return ResultList(g_searchWindow);
 }
@@ -100,16 +110,6 @@ int RowCount(HWND dialog) {
 
 std::string CellText(int row, int column) {
     return ListCellText(ResultList(), row, column);
-}
-
-std::string ListCellText(HWND list, int row, int column) {
-    char text[1024] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
 }
 
 std::vector<std::string> Column(int column) {

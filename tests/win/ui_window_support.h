@@ -45,7 +45,6 @@ HWND ResultList(HWND dialog);
 int RowCount();
 int RowCount(HWND dialog);
 std::string CellText(int row, int column);
-std::string ListCellText(HWND list, int row, int column);
 std::vector<std::string> Column(int column);
 std::vector<std::string> Column(HWND dialog, int column);
 int HeaderFormat(int column);
