@@ -33,26 +33,26 @@ std::vector<HWND> ThreadWindows() {
     return windows;
 }
 
-// Dispatches until nothing is queued; true when the quit message was among
-// what came out.
-bool EmptyQueue(bool* emptied) {
-    bool quitSeen = false;
+struct QueueEnd {
+    bool quitSeen;  // the quit message was among what came out
+    bool emptied;   // false: still not empty after kQueueLimit
+};
+
+QueueEnd EmptyQueue() {
+    QueueEnd end = {false, false};
     DWORD start = GetTickCount();
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (GetTickCount() - start > kQueueLimit) {
-            *emptied = false;
-            return quitSeen;
-        }
+        if (GetTickCount() - start > kQueueLimit) return end;
         if (msg.message == WM_QUIT) {
-            quitSeen = true;
+            end.quitSeen = true;
             continue;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    *emptied = true;
-    return quitSeen;
+    end.emptied = true;
+    return end;
 }
 
 void PokeWindows() {
@@ -114,12 +114,12 @@ int FinishHostQuit(const char* mode, int status) {
         fprintf(stderr, "devhost: the host's quit was cut short\n");
         status = kHostQuitFault;
     }
-    bool emptied = false;
-    if (!EmptyQueue(&emptied)) {
+    QueueEnd queue = EmptyQueue();
+    if (!queue.quitSeen) {
         fprintf(stderr, "devhost: the host's quit message never came back to it\n");
         status = kHostQuitFault;
     }
-    if (!emptied) {
+    if (!queue.emptied) {
         fprintf(stderr, "devhost: the queue did not empty after the quit\n");
         status = kHostQuitFault;
     }
