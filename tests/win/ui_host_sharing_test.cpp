@@ -82,21 +82,40 @@ TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
     DestroyWindow(mainWindow);
 }
 
-LRESULT CALLBACK DestroySearchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP) DestroyWindow(g_searchWindow);
+// A window of the host's own that, when the search's drain delivers the
+// message posted to it, destroys the search window or plays the host's exit.
+enum { kDestroySearchWindow = WM_APP, kHostExit };
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
+    if (message == kHostExit) CloseSearchWindowForExit();
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Asks a window of the host's own to destroy the search window as soon as
-// the progress window appears: the search's drain delivers it.
-HWND g_destroyer;
-LRESULT CALLBACK DestroyWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
+HWND g_hostWindow;
+UINT g_hostMessage;
+LRESULT CALLBACK PostWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
         if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD))
-            PostMessageA(g_destroyer, WM_APP, 0, 0);
+            PostMessageA(g_hostWindow, g_hostMessage, 0, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Clicks search with the message posted to the host's window as soon as the
+// progress window appears: it arrives at the search's first drain.
+void SearchWithHostMessage(HWND dialog, UINT message) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = HostWindowProc;
+    windowClass.lpszClassName = "QuenfoldTestHost";
+    RegisterClassA(&windowClass);
+    g_hostWindow = CreateWindowA("QuenfoldTestHost", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 nullptr, nullptr);
+    g_hostMessage = message;
+    HHOOK hook = SetWindowsHookExA(WH_CBT, PostWhenProgressAppears, nullptr, GetCurrentThreadId());
+    ClickButton(dialog, IDC_SEARCH);
+    UnhookWindowsHookEx(hook);
+    DestroyWindow(g_hostWindow);
 }
 
 // Destroyed by the host rather than by its close button, idle or in the
@@ -110,21 +129,12 @@ TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
     EXPECT_EQ(g_searchState, nullptr);
     EXPECT_EQ(g_searchWindow, nullptr);
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DestroySearchWindowProc;
-    windowClass.lpszClassName = "QuenfoldTestDestroyer";
-    RegisterClassA(&windowClass);
-    g_destroyer = CreateWindowA("QuenfoldTestDestroyer", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
     HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
                                     nullptr, nullptr, nullptr);
     dialog = OpenFromMenu(mainWindow);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(RowCount(), 0);
-    HHOOK hook =
-        SetWindowsHookExA(WH_CBT, DestroyWhenProgressAppears, nullptr, GetCurrentThreadId());
-    ClickButton(dialog, IDC_SEARCH);
-    UnhookWindowsHookEx(hook);
+    SearchWithHostMessage(dialog, kDestroySearchWindow);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
     EXPECT_EQ(g_searchWindow, nullptr);
@@ -134,22 +144,7 @@ TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
     dialog = OpenFromMenu(mainWindow);
     ClickButton(dialog, IDC_SEARCH);
     EXPECT_EQ(RowCount(), 4);
-    DestroyWindow(g_destroyer);
     DestroyWindow(mainWindow);
-}
-
-LRESULT CALLBACK ExitWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND) {
-        const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        if (g_searchWindow && create->hwndParent == g_searchWindow && !(create->style & WS_CHILD))
-            PostMessageA(g_destroyer, WM_APP + 1, 0, 0);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK ExitHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_APP + 1) CloseSearchWindowForExit();
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // The host's exit closes an idle window at once; during a search it stops
@@ -161,21 +156,12 @@ TEST_F(HostSharingTest, TheHostsExitClosesTheWindowNowOrWhenTheSearchHasUnwound)
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ExitHostProc;
-    windowClass.lpszClassName = "QuenfoldTestExit";
-    RegisterClassA(&windowClass);
-    g_destroyer = CreateWindowA("QuenfoldTestExit", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                nullptr, nullptr);
     dialog = OpenFromMenu();
-    HHOOK hook = SetWindowsHookExA(WH_CBT, ExitWhenProgressAppears, nullptr, GetCurrentThreadId());
-    ClickButton(dialog, IDC_SEARCH);
-    UnhookWindowsHookEx(hook);
+    SearchWithHostMessage(dialog, kHostExit);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
     ExpectSearchUnwound();
     EXPECT_NE(OpenFromMenu(), nullptr);
-    DestroyWindow(g_destroyer);
 }
 
 // The host runs its own loop inside the call that shows a message, and a
