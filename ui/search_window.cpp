@@ -23,6 +23,9 @@ HWND OpenSearchWindow(HWND hostMainWindow) {
 }
 
 BOOL RaiseSearchWindow() {
+    // A window destroyed during a search keeps its state until the search
+    // unwinds; its old handle may name another window by then.
+    if (g_searchState && g_searchState->windowGone) return FALSE;
     return SetWindowPos(g_searchWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
