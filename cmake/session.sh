@@ -27,11 +27,15 @@ qf_select_arch() {
 qf_select_arch
 QF_JOBS=${QUENFOLD_JOBS:-2}
 
+# The same names on Debian 12 and 13: where a package's name carries a
+# version, its release-neutral name (libclang-rt-dev: clang 14's or 19's).
 qf_packages=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
              g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
              wine wine32:i386 wine64 xvfb googletest
-             fonts-ipafont-gothic locales imagemagick g++ clang libclang-rt-14-dev python3
-             x11-utils valgrind)
+             fonts-ipafont-gothic locales imagemagick g++ clang libclang-rt-dev python3
+             python3-pefile git x11-utils valgrind)
+# Debian's interpreter, which has python3-pefile, whatever python3 is first on PATH.
+QF_PYTHON=/usr/bin/python3
 
 # One dpkg-query for the whole list: a call per package costs half a second.
 qf_missing() {
