@@ -98,7 +98,6 @@ mount --bind /dev/shm "$run/dev/shm"
 
 mkdir -p "$run/work"
 git clone -q "$QF_ROOT" "$run/work/quenfold"
-git -C "$run/work/quenfold" checkout -q --detach "$(git -C "$QF_ROOT" rev-parse HEAD)"
 [ -z "$(git -C "$QF_ROOT" status --porcelain --untracked-files=no)" ] ||
   echo "quenfold: uncommitted changes are not in the chroot's clone" >&2
 [ -d "$shared" ] && cp -a "$shared" "$run/work/shared"
@@ -123,6 +122,7 @@ if step test test; then
 fi
 (. "$run/etc/os-release" && echo "== $PRETTY_NAME ($(cat "$run/etc/debian_version")):" \
   "$( ((status)) && echo failed || echo passed) in $(($(date +%s) - total)) s")
+cp "$run/work/quenfold/build/demo.png" "$cache/$release-demo.png" 2>/dev/null || true
 unmount
 [ "$status" != 0 ] || rm -rf "$run"
 exit "$status"
