@@ -4,7 +4,8 @@
 # chroot gets a fresh clone of this checkout's HEAD with ../shared beside it,
 # runs `./quenfold test`, `./quenfold demo` and `./quenfold package --verify`,
 # and prints how long each took. The base image is kept between runs in
-# $QUENFOLD_CHROOTS (default /var/cache/quenfold); each run starts from a copy.
+# $QUENFOLD_CHROOTS (default /var/cache/quenfold); each run starts from a copy,
+# and leaves the demo's screenshot and the release's dist/ beside it.
 # Packages come from the Debian archive this machine's apt uses.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -122,7 +123,10 @@ if step test test; then
 fi
 (. "$run/etc/os-release" && echo "== $PRETTY_NAME ($(cat "$run/etc/debian_version")):" \
   "$( ((status)) && echo failed || echo passed) in $(($(date +%s) - total)) s")
+# What a person would look at afterwards: the demo's screenshot, the release.
 cp "$run/work/quenfold/build/demo.png" "$cache/$release-demo.png" 2>/dev/null || true
+rm -rf "$cache/$release-dist"
+cp -a "$run/work/quenfold/dist" "$cache/$release-dist" 2>/dev/null || true
 unmount
 [ "$status" != 0 ] || rm -rf "$run"
 exit "$status"
