@@ -23,8 +23,12 @@ DIRECTORIES = ["IMAGE_DIRECTORY_ENTRY_EXPORT", "IMAGE_DIRECTORY_ENTRY_IMPORT",
                "IMAGE_DIRECTORY_ENTRY_TLS", "IMAGE_DIRECTORY_ENTRY_RESOURCE"]
 
 
-def load(path):
-    pe = pefile.PE(path, fast_load=True)
+def load(source):
+    """A DLL's parsed headers and directories, from its path or its bytes."""
+    if isinstance(source, bytes):
+        pe = pefile.PE(data=source, fast_load=True)
+    else:
+        pe = pefile.PE(source, fast_load=True)
     pe.parse_data_directories(directories=[pefile.DIRECTORY_ENTRY[d] for d in DIRECTORIES])
     return pe
 
