@@ -122,7 +122,8 @@ if step test test; then
   step "package --verify" package --verify || true
 fi
 (. "$run/etc/os-release" && echo "== $PRETTY_NAME ($(cat "$run/etc/debian_version")):" \
-  "$( ((status)) && echo failed || echo passed) in $(($(date +%s) - total)) s")
+  "$( ((status)) && echo failed || echo passed) in $(($(date +%s) - total)) s" \
+  "($SECONDS s with the base image and its copy)")
 # What a person would look at afterwards: the demo's screenshot, the release.
 cp "$run/work/quenfold/build/demo.png" "$cache/$release-demo.png" 2>/dev/null || true
 rm -rf "$cache/$release-dist"
