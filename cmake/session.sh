@@ -9,7 +9,8 @@
 . "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 QF_SESSION_USERS= QF_SESSION_BUILD=
 
-# Joins the build prefix's session, with the build lock shared meanwhile.
+# Joins the build prefix's session, with the build lock shared meanwhile. The
+# first starts the keeper, detached (qf_detached) but for its line's pipe.
 qf_session_begin() {
   qf_wine_env
   trap qf_session_end EXIT
@@ -19,8 +20,11 @@ qf_session_begin() {
   qf_lock -s "$dir/users.lock" && QF_SESSION_USERS=$REPLY
   exec {control}>"$dir/control"
   flock -x "$control"
+  for _ in {1..400}; do # a keeper a killed command left starting, or one stopping
+    [ -s "$dir/display" ] || flock -n "$dir/keeper.lock" true && break
+    sleep 0.05
+  done
   if flock -n "$dir/keeper.lock" true; then
-    # Detached (see qf_detached) but for the pipe of its one line.
     read -r -t 300 _ < <(qf_close_fds && exec setsid "$BASH" "${BASH_SOURCE[0]}" keep "$dir" \
       </dev/null 2>/dev/null) || true
   fi
@@ -29,9 +33,8 @@ qf_session_begin() {
   export DISPLAY=$(cat "$dir/display")
 }
 
-# Leaves; the last to leave ends the prefix's server and every program it
-# runs ("-k"), and returns once the keeper has seen it go ("-w") and stopped
-# the display: "-k" alone would return up to a quarter of a second late.
+# Leaves; the last ends the server and its programs ("-k", which returns up to
+# 0.25 s late) and returns once the keeper has seen it go ("-w") and stopped X.
 qf_session_end() {
   [ -n "$QF_SESSION_USERS" ] || return 0
   local dir=$QF_WIN/session control killer
@@ -54,6 +57,7 @@ qf_session_end() {
 # the display (by the pid it started) once the server or the display ends.
 qf_session_keep() {
   local dir=$1 xvfb server keeper
+  trap '' PIPE # a starter killed before it read the line does not end the keeper
   export LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH
   rm -f "$dir/display" "$dir/display.new"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display.new" >/dev/null 2>&1 &
@@ -75,7 +79,7 @@ qf_session_keep() {
   exec {keeper}>"$dir/keeper.lock"
   flock -x "$keeper"
   echo "$DISPLAY" >"$dir/display"
-  echo "$DISPLAY"
+  echo "$DISPLAY" 2>/dev/null
   exec >/dev/null
   wineserver -w >/dev/null 2>&1 &
   server=$!
@@ -89,11 +93,7 @@ qf_session_keep() {
 # A command in a session of its own with only the standard descriptors: what
 # outlives its starter holds no lock and no caller's pipe, and no interrupt of
 # the starter reaches it. qf_detached_bg leaves its pid in QF_DETACHED_PID.
-qf_close_fds() {
-  local fd
-  for ((fd = 3; fd < 256; fd++)); do eval "exec $fd>&-"; done 2>/dev/null
-  return 0
-}
+qf_close_fds() { local n; for ((n = 3; n < 256; n++)); do eval "exec $n>&-"; done 2>/dev/null; }
 qf_detached() { (qf_close_fds && exec setsid "$@"); }
 qf_detached_bg() {
   (qf_close_fds && exec setsid "$@") &
