@@ -43,7 +43,7 @@ qf_session_end() {
   exec {QF_SESSION_USERS}>&- {QF_SESSION_BUILD}>&-
   QF_SESSION_USERS=
   if flock -n -x "$dir/users.lock" true; then
-    wineserver -k >/dev/null 2>&1 &
+    env -u TMPDIR wineserver -k >/dev/null 2>&1 &
     killer=$!
     flock -w 20 "$dir/keeper.lock" true || true
     kill "$killer" 2>/dev/null || true
@@ -58,6 +58,7 @@ qf_session_end() {
 qf_session_keep() {
   local dir=$1 xvfb server keeper
   trap '' PIPE # a starter killed before it read the line does not end the keeper
+  unset TMPDIR # Wine's server is found under it (cmake/wine-run.sh)
   export LANG=ja_JP.UTF-8 LOCPATH=$QUENFOLD_LOCPATH
   rm -f "$dir/display" "$dir/display.new"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display.new" >/dev/null 2>&1 &
@@ -69,9 +70,8 @@ qf_session_keep() {
   wineserver -p >/dev/null 2>&1 ||
     { wineserver -k; timeout 20 wineserver -w; wineserver -p; } >/dev/null 2>&1
   # The first program boots the prefix (no wineboot: a second boot starts a
-  # second service manager, and the RPC service never comes). Plain Xvfb has
-  # no window manager: unmanaged windows spare Wine's two-second wait for one
-  # at every hide or destroy of a top-level window.
+  # second service manager, and RPC never comes). Xvfb has no window manager:
+  # unmanaged windows spare Wine's 2 s wait for one at each top-level hide.
   grep -qx '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null ||
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   # The desktop lives while programs follow each other within a second.
