@@ -16,7 +16,6 @@ struct HostQuit {
     HMODULE plugin;
     HWND mainWindow;
     bool started;
-    bool completed;  // false after a start: the quit was cut short
     bool insideMessage;
 };
 
@@ -77,7 +76,7 @@ int PluginWindowsLeft() {
 }  // namespace
 
 void PrepareHostQuit(HMODULE plugin, HWND mainWindow) {
-    g_quit = {plugin, mainWindow, false, false, false};
+    g_quit = {plugin, mainWindow, false, false};
 }
 
 void ArmHostQuitTimer(UINT milliseconds) {
@@ -98,7 +97,6 @@ void QuitHost() {
     g_quit.insideMessage = DevhostOutstandingTexts() > 0;
     UnloadPlugin(g_quit.plugin);
     DestroyWindow(g_quit.mainWindow);
-    g_quit.completed = true;
 }
 
 bool HostQuitStarted() {
@@ -110,10 +108,6 @@ bool HostQuitCameInsideMessage() {
 }
 
 int FinishHostQuit(const char* mode, int status) {
-    if (!g_quit.completed) {
-        fprintf(stderr, "devhost: the host's quit was cut short\n");
-        status = kHostQuitFault;
-    }
     QueueEnd queue = EmptyQueue();
     if (!queue.quitSeen) {
         fprintf(stderr, "devhost: the host's quit message never came back to it\n");

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "devhost/host_quit.h"
+#include "devhost/list_cells.h"
 #include "devhost/screenshot.h"
 #include "devhost/tsv_text.h"
 #include "ui/resource.h"
@@ -163,15 +164,8 @@ static std::vector<std::vector<std::string>> ReadResultRows(HWND searchWindow) {
     std::vector<std::vector<std::string>> rows;
     for (int row = 0; row < count; ++row) {
         std::vector<std::string> fields;
-        for (int column = 0; column < 6; ++column) {
-            char text[1024] = "";
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof text;
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            fields.push_back(text);
-        }
+        for (int column = 0; column < 6; ++column)
+            fields.push_back(ListCellText(list, row, column));
         rows.push_back(fields);
     }
     return rows;

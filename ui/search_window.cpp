@@ -39,16 +39,20 @@ static BOOL OnInitSearchDialog(HWND dialog) {
     return FALSE;
 }
 
-// Frees the state of a window that is gone, once neither a search nor a
-// host call still holds it. The window's handle goes with it.
+// A search or a call into the host's loop is under way with our frames on
+// the host's stack: the state must outlive the window until they unwind.
+static bool StateInUse(const SearchWindowState* state) {
+    return state->searching || state->inHostCall;
+}
+
+// Frees the state of a window that is gone, once nothing still holds it.
+// The window's handle goes with it.
 static void ReleaseStateOfGoneWindow(SearchWindowState* state) {
-    if (!state->windowGone || state->searching || state->inHostCall) return;
+    if (!state->windowGone || StateInUse(state)) return;
     DestroySearchWindowState(state);
     delete state;
-    if (g_searchState == state) {
-        g_searchState = nullptr;
-        g_searchWindow = nullptr;
-    }
+    g_searchState = nullptr;
+    g_searchWindow = nullptr;
 }
 
 // The last message the window gets, whoever destroys it: its close button,
@@ -136,19 +140,14 @@ static void SearchCommand(HWND dialog) {
 void CloseSearchWindowForExit() {
     SearchWindowState* state = g_searchState;
     if (!state) return;
-    if (state->searching || state->inHostCall) {
+    if (StateInUse(state)) {
         // The host unloads the library when this returns, with our frames
         // still on its stack: the code stays mapped until the process ends.
         HMODULE self;
         GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCSTR>(&CloseSearchWindowForExit), &self);
     }
-    if (state->searching) {
-        state->idle = 1;
-        state->closeRequested = 1;
-        return;
-    }
-    if (!state->windowGone) DestroyWindow(state->dialog);
+    if (!state->windowGone) CloseSearchWindow(state->dialog);
 }
 
 static void FilterCommand(HWND dialog) {

@@ -42,13 +42,6 @@ void* Export(HMODULE module, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(module, name));
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
 // A message whose parts name their files in the given header lines.
 std::string MessageNaming(const std::string& subject, const Strings& contentLines) {
     std::string source = "From: sender@example.com\r\nSubject: " + subject +

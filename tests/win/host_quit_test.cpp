@@ -20,13 +20,6 @@ struct HostRun {
     std::string err;
 };
 
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\') + 1);
-}
-
 HANDLE CreateOutputFile(const std::string& path) {
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "devhost/devhost_control.h"
+#include "devhost/list_cells.h"
 #include "host/host_api.h"
 #include "host/plugin_entry.h"
 #include "host/plugin_globals.h"
@@ -82,14 +83,11 @@ AttachmentRecord* AddTestRecord(const char* fileName, const char* subject, const
     return record;
 }
 
-static std::string ListCellText(HWND list, int row, int column) {
-    char text[1024] = "";
-    LVITEMA item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder(path, length);
+    return folder.substr(0, folder.rfind('\\') + 1);
 }
 
 HWND ResultList() {

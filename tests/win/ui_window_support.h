@@ -26,6 +26,10 @@ std::string MakeMailStore(const std::vector<StoreMessage>& messages);
 std::string MessageWithAttachments(const std::string& subject,
                                    const std::vector<std::string>& fileNames);
 
+// The folder of this test program, with its last backslash; the plug-in's
+// DLLs and devhost are built beside it.
+std::string ProgramFolder();
+
 HWND OpenFromMenu(HWND hostMainWindow = nullptr);  // the registered command's callback
 void ClickButton(HWND dialog, int id);             // WM_COMMAND with BN_CLICKED, sent
 void PumpMessages();
