@@ -137,6 +137,7 @@ qf_build_locked() {
   qf_configure_native
   cmake --build "$QF_NATIVE" -j "$QF_JOBS"
 }
+
 # The build prefix's Wine: its prefix and settings in the environment, and
 # "wine" and the tools that call it (winepath) taking the build's loader.
 qf_wine_env() {

@@ -8,11 +8,11 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d;mscoree=d;mshtml=d}
 export LANG=${QUENFOLD_LANG:-ja_JP.UTF-8}
 [ -n "${QUENFOLD_LOCPATH:-}" ] && export LOCPATH=$QUENFOLD_LOCPATH
-# The session's locks stay with the command: the desktop and services a
-# program starts may outlive it.
 # Wine finds a prefix's server under TMPDIR: every program of the prefix
 # takes the default, whatever the caller's (Debian 13's Wine 10 also crashes
 # at start under another).
 unset TMPDIR
+# The session's locks stay with the command: the desktop and services a
+# program starts may outlive it.
 for fd in ${QF_SESSION_FDS:-}; do eval "exec $fd>&-"; done
 exec "$loader" "$@"
