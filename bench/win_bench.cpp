@@ -29,19 +29,11 @@
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/search_state.h"
+#include "tests/win/linker_wrap.h"
 #include "ui/resource.h"
 #include "ui/shell_name.h"
 #include "ui/shell_type_name.h"
 #include "ui/type_name_cache.h"
-
-// The linker's --wrap names; every 32-bit symbol carries a leading underscore.
-#if defined(__i386__)
-#define QF_SYMBOL_PREFIX "_"
-#else
-#define QF_SYMBOL_PREFIX ""
-#endif
-#define QF_WRAPPED(symbol) __asm__(QF_SYMBOL_PREFIX "__wrap_" symbol)
-#define QF_REAL(symbol) __asm__(QF_SYMBOL_PREFIX "__real_" symbol)
 
 void RealRunSearch(bool) QF_REAL("_Z9RunSearchb");
 void RealScanMessageSource(char*, SearchWindowState*, const RefString*, const RefString*)

@@ -157,10 +157,11 @@ void RunSearch(bool includeSubfolders) {
     SearchWindowState* state = g_searchState;
     if (!state) return;
     state->idle = 0;
+    // The list's rows name the records: they go first.
+    ClearResultList(state);
     ClearResults(state);
     RefString startFolder = {nullptr};
     bool started = CopyTextOrAbort(g_hostApi.BKA_GetCurrentFolder(), &startFolder, state);
-    ClearResultList(state);
     if (!started) return;  // out of memory before anything was searched; idle is 1 again
     // The whole search is one batch of rows, drawn at a bounded rate.
     BeginRowBatch(state);

@@ -9,6 +9,13 @@
 
 struct TypeNameCache;  // the results list's answers from the shell, per extension
 
+// One row of the results list: the record it shows and the record's icon in
+// the shell's image list.
+struct ShownRow {
+    AttachmentRecord* record;
+    int32_t iconIndex;
+};
+
 struct SearchWindowState {
     HWND listView;
     HIMAGELIST imageList;  // the shell's, never destroyed here
@@ -32,6 +39,8 @@ struct SearchWindowState {
     std::vector<AttachmentRecord*> results;  // owned, in the order found
     RefString dataFolder;
     uint8_t idle;  // 1 when no search runs, or as the request to stop one
+    // The list's rows, in the order shown; each names a record of results.
+    std::vector<ShownRow> shownRows;
 
     // Not part of the window's visible state: caches and close bookkeeping.
     TypeNameCache* typeCache;
@@ -57,5 +66,6 @@ struct SearchWindowState {
     uint8_t windowGone;
 };
 
-// Empties results, destroying every record in the order found.
+// Empties results, destroying every record in the order found; the rows
+// shown go first, since they name the records.
 void ClearResults(SearchWindowState* state);

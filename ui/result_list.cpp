@@ -5,21 +5,33 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <new>
-
 #include "search/attachment_record.h"
 #include "search/scanner.h"
 #include "search/search_state.h"
+#include "ui/list_text.h"
 #include "ui/resource.h"
 #include "ui/result_columns.h"
 #include "ui/result_compare.h"
 #include "ui/shell_type_name.h"
+#include "ui/shown_rows.h"
 #include "ui/type_name_cache.h"
 
-// The list shows an absent value as an empty cell.
-static char* CellText(const RefString& value) {
-    static char empty[] = "";
-    return value.node ? value.node->text : empty;
+// The record's field that a column shows.
+static const RefString& CellOf(const AttachmentRecord* record, int column) {
+    switch (column) {
+        case 1:
+            return record->typeName;
+        case 2:
+            return record->subject;
+        case 3:
+            return record->sender;
+        case 4:
+            return record->date;
+        case 5:
+            return record->folderName;
+        default:
+            return record->fileName;
+    }
 }
 
 static void AddColumns(HWND listView) {
@@ -106,36 +118,19 @@ void TimePacedPaint(SearchWindowState* state) {
     state->paintCost = GetTickCount() - state->lastPaintTick;
 }
 
+// The list only learns the new count: it asks for a row's cells when it
+// draws them, and neither scrolls nor redraws what it already shows.
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {
     if (state->rowBatch == 1) {
         SendMessageA(state->listView, WM_SETREDRAW, FALSE, 0);
         state->rowBatch = 2;
     }
     int32_t iconIndex = AssignTypeName(record, state);
-    int row = static_cast<int>(SendMessageA(state->listView, LVM_GETITEMCOUNT, 0, 0));
-
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-    item.iItem = row;
-    item.pszText = CellText(record->fileName);
-    item.iImage = iconIndex;
-    item.lParam = reinterpret_cast<LPARAM>(record);
-    // A list out of memory is our own running out: the record without a row
-    // must not stay, or a later filter would show what the search never did.
-    if (SendMessageA(state->listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1) {
-        throw std::bad_alloc();
-    }
-
-    const RefString* cells[] = {&record->typeName, &record->subject, &record->sender, &record->date,
-                                &record->folderName};
-    for (int column = 1; column < kResultColumnCount; ++column) {
-        LVITEMA cell = {};
-        cell.mask = LVIF_TEXT;
-        cell.iItem = row;
-        cell.iSubItem = column;
-        cell.pszText = CellText(*cells[column - 1]);
-        SendMessageA(state->listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&cell));
-    }
+    // Out of memory throws with no row added: the caller drops the record, or
+    // a later filter would show what the search never did.
+    AppendShownRow(state, record, iconIndex);
+    SendMessageA(state->listView, LVM_SETITEMCOUNT, state->shownRows.size(),
+                 LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 // Shows the arrow of the sorted column, and none on the others.
@@ -152,11 +147,53 @@ static void SetHeaderArrows(SearchWindowState* state) {
 }
 
 void ClearResultList(SearchWindowState* state) {
-    SendMessageA(state->listView, LVM_DELETEALLITEMS, 0, 0);
+    state->shownRows.clear();
+    SendMessageA(state->listView, LVM_SETITEMCOUNT, 0, 0);
     // Each search and each filter asks the shell afresh, once per extension.
     EmptyTypeNameCache(state->typeCache);
     state->sortColumn = -1;
     SetHeaderArrows(state);
+}
+
+// The record of the list's next row in a state (-1 for none), or null.
+static AttachmentRecord* RecordWithState(SearchWindowState* state, UINT flag) {
+    int row = static_cast<int>(
+        SendMessageA(state->listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+    if (row < 0 || static_cast<size_t>(row) >= state->shownRows.size()) return nullptr;
+    return state->shownRows[row].record;
+}
+
+static void SetRowState(HWND listView, int32_t row, UINT state, UINT mask) {
+    LVITEMA item = {};
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// The list keeps the selection and the focus by row: they follow their
+// records to the rows those move to. The scroll position stays.
+static void SortRows(SearchWindowState* state, ResultComparator compare) {
+    AttachmentRecord* selected = RecordWithState(state, LVNI_SELECTED);
+    AttachmentRecord* focused = RecordWithState(state, LVNI_FOCUSED);
+    int mark = static_cast<int>(SendMessageA(state->listView, LVM_GETSELECTIONMARK, 0, 0));
+    AttachmentRecord* marked = mark >= 0 && static_cast<size_t>(mark) < state->shownRows.size()
+                                   ? state->shownRows[mark].record
+                                   : nullptr;
+    SortShownRows(&state->shownRows, compare, state->sortAscending != 0);
+    if (selected) {
+        SetRowState(state->listView, -1, 0, LVIS_SELECTED);
+        SetRowState(state->listView, IndexOfShownRecord(state->shownRows, selected), LVIS_SELECTED,
+                    LVIS_SELECTED);
+    }
+    if (focused) {
+        SetRowState(state->listView, IndexOfShownRecord(state->shownRows, focused), LVIS_FOCUSED,
+                    LVIS_FOCUSED);
+    }
+    if (marked) {
+        SendMessageA(state->listView, LVM_SETSELECTIONMARK, 0,
+                     IndexOfShownRecord(state->shownRows, marked));
+    }
+    InvalidateRect(state->listView, nullptr, TRUE);
 }
 
 void OnColumnClick(const NMHDR* header, SearchWindowState* state) {
@@ -170,8 +207,7 @@ void OnColumnClick(const NMHDR* header, SearchWindowState* state) {
         state->sortAscending = 1;
     }
     SetHeaderArrows(state);
-    SendMessageA(state->listView, LVM_SORTITEMS, state->sortAscending,
-                 reinterpret_cast<LPARAM>(ResultComparators[column]));
+    SortRows(state, ResultComparators[column]);
 }
 
 AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* state) {
@@ -180,12 +216,67 @@ AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* st
     }
     int row = static_cast<int>(
         SendMessageA(state->listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (row < 0) return nullptr;
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(state->listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
-        return nullptr;
+    if (row < 0 || static_cast<size_t>(row) >= state->shownRows.size()) return nullptr;
+    return state->shownRows[row].record;
+}
+
+static void AnswerDisplayInfo(NMLVDISPINFOA* info, const SearchWindowState* state) {
+    LVITEMA& item = info->item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= state->shownRows.size()) {
+        if (item.mask & LVIF_TEXT) CopyCellText(nullptr, item.pszText, item.cchTextMax);
+        return;
     }
-    return reinterpret_cast<AttachmentRecord*>(item.lParam);
+    const ShownRow& row = state->shownRows[item.iItem];
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = row.iconIndex;
+    if (item.mask & LVIF_TEXT) {
+        CopyCellText(TextOf(CellOf(row.record, item.iSubItem)), item.pszText, item.cchTextMax);
+    }
+}
+
+// The list's find by file name, without case: a row whose name begins with
+// the text (LVFI_PARTIAL) or is the text (LVFI_STRING), from the start row
+// to the end and, with LVFI_WRAP, on from the first row. -1 for none.
+static int32_t FindRowByName(const SearchWindowState* state, const FoldedText& wanted, UINT flags,
+                             int start) {
+    bool partial = (flags & LVFI_PARTIAL) != 0;
+    int32_t count = static_cast<int32_t>(state->shownRows.size());
+    if (start < 0 || start >= count) start = 0;
+    FoldedText name;
+    for (int32_t pass = 0, from = start, to = count; pass < 2; ++pass, to = start, from = 0) {
+        for (int32_t row = from; row < to; ++row) {
+            FoldText(TextOf(state->shownRows[row].record->fileName), &name);
+            if (MatchesFolded(name, wanted, partial)) return row;
+        }
+        if (!(flags & LVFI_WRAP)) break;
+    }
+    return -1;
+}
+
+// Lists differ in which form they send for type-to-find, whatever the
+// window's own form.
+template <typename FindItem>
+static int32_t AnswerFind(const NMHDR* header, const SearchWindowState* state) {
+    const FindItem* find = reinterpret_cast<const FindItem*>(header);
+    if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;  // no text to read
+    FoldedText wanted;
+    FoldText(find->lvfi.psz, &wanted);
+    return FindRowByName(state, wanted, find->lvfi.flags, find->iStart);
+}
+
+bool AnswerResultListQuery(const NMHDR* header, SearchWindowState* state, intptr_t* answer) {
+    if (header->hwndFrom != state->listView) return false;
+    switch (header->code) {
+        case LVN_GETDISPINFOA:
+            AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header)), state);
+            *answer = 0;
+            return true;
+        case LVN_ODFINDITEMA:
+            *answer = AnswerFind<NMLVFINDITEMA>(header, state);
+            return true;
+        case LVN_ODFINDITEMW:
+            *answer = AnswerFind<NMLVFINDITEMW>(header, state);
+            return true;
+        default:
+            return false;
+    }
 }

@@ -2,6 +2,8 @@
 // by a clicked column. Rows point to records and never own them.
 #pragma once
 
+#include <cstdint>
+
 #include "search/win_handles.h"
 
 struct SearchWindowState;
@@ -40,3 +42,7 @@ void ClearResultList(SearchWindowState* state);
 void OnColumnClick(const tagNMHDR* header, SearchWindowState* state);
 // The record of the selected row after a double-click in the list, or null.
 AttachmentRecord* OnResultDoubleClick(const tagNMHDR* header, SearchWindowState* state);
+// The list's questions about its rows: a cell's text and icon
+// (LVN_GETDISPINFOA), a row by file name for type-to-find (LVN_ODFINDITEM).
+// True with the answer for the dialog's result if the header is one of them.
+bool AnswerResultListQuery(const tagNMHDR* header, SearchWindowState* state, intptr_t* answer);

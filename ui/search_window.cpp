@@ -79,16 +79,23 @@ static void ShowMessageInHost(const RefString& messageId, SearchWindowState* sta
     state->inHostCall = outerCall;
 }
 
-static void OnSearchNotify(const NMHDR* header, SearchWindowState* state) {
+static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* state) {
+    // The list's questions about its rows are answered in the dialog's result.
+    intptr_t answer = 0;
+    if (AnswerResultListQuery(header, state, &answer)) {
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, answer);
+        return TRUE;
+    }
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (record && record->messageId.node) {
         ShowMessageInHost(record->messageId, state);
         if (state->windowGone) {  // the host closed us inside its loop
             ReleaseStateOfGoneWindow(state);
-            return;
+            return FALSE;
         }
     }
     OnColumnClick(header, state);
+    return FALSE;
 }
 
 // A close that arrives while a search runs (a close from the taskbar reaches
@@ -186,8 +193,8 @@ static INT_PTR DispatchSearchMessage(HWND dialog, UINT message, WPARAM wParam, L
             if (state) LimitTrackSize(state, reinterpret_cast<MINMAXINFO*>(lParam));
             return FALSE;
         case WM_NOTIFY:
-            if (state) OnSearchNotify(reinterpret_cast<const NMHDR*>(lParam), state);
-            return FALSE;
+            if (!state) return FALSE;
+            return OnSearchNotify(dialog, reinterpret_cast<const NMHDR*>(lParam), state);
         case WM_COMMAND:
             return OnSearchDialogCommand(dialog, LOWORD(wParam));
         case WM_NCDESTROY:

@@ -30,6 +30,7 @@ SearchWindowState* CreateSearchWindowState(HWND dialog) {
 
 void DestroySearchWindowState(SearchWindowState* state) {
     ClearResults(state);
+    std::vector<ShownRow>().swap(state->shownRows);
     std::vector<AttachmentRecord*>().swap(state->results);
     ReleaseRefString(&state->dataFolder);
     state->dataFolder.node = nullptr;

@@ -72,8 +72,11 @@ std::vector<StoreMessage> SessionStore() {
     };
 }
 
+typedef const char* (*RowMessageIdFn)(int row);
+RowMessageIdFn g_shownRowMessageId;  // the test build's view of the rows' records
+
 // Each row as its six cells and the message id of the record behind it,
-// read through the row's item data as the plug-in itself reads it.
+// read as the plug-in itself reads it.
 Strings ShownRows(HWND dialog) {
     Strings rows(RowCount(dialog));
     for (int column = 0; column < 6; ++column) {
@@ -82,12 +85,8 @@ Strings ShownRows(HWND dialog) {
             rows[row] += cells[row] + "\t";
     }
     for (size_t row = 0; row < rows.size(); ++row) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = static_cast<int>(row);
-        SendMessageA(ResultList(dialog), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        const AttachmentRecord* record = reinterpret_cast<const AttachmentRecord*>(item.lParam);
-        rows[row] += TextOrAbsent(record->messageId);
+        const char* id = g_shownRowMessageId(static_cast<int>(row));
+        rows[row] += id ? id : "<absent>";
     }
     return rows;
 }
@@ -174,6 +173,8 @@ class AllocFaults : public ::testing::Test {
         plugin.liveAllocations =
             reinterpret_cast<CountFn>(Export(plugin.module, "QfLiveAllocations"));
         plugin.onExit = reinterpret_cast<ExitFn>(Export(plugin.module, "BKC_OnExit"));
+        g_shownRowMessageId =
+            reinterpret_cast<RowMessageIdFn>(Export(plugin.module, "QfShownRowMessageId"));
         HMENU bar = CreateMenu();
         for (int i = 0; i < 5; ++i)
             AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), "menu");
@@ -191,6 +192,7 @@ class AllocFaults : public ::testing::Test {
     void SetUp() override {
         ASSERT_NE(plugin.module, nullptr) << GetLastError();
         ASSERT_NE(plugin.failAllocations, nullptr);
+        ASSERT_NE(g_shownRowMessageId, nullptr);
         ASSERT_NE(plugin.commandId, 0);
         if (allRows.empty()) allRows = CleanSessionRows();
         ASSERT_FALSE(allRows.empty());

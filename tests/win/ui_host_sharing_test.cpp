@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/search_state.h"
+#include "tests/win/linker_wrap.h"
 #include "tests/win/mail_store_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
@@ -184,22 +186,16 @@ TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
     EXPECT_EQ(RowCount(), 4);
 }
 
-// A list that runs out of memory fails the insertion of the n-th row.
-WNDPROC g_listProc;
-int g_insertsLeft;
-LRESULT CALLBACK FailInsertion(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == LVM_INSERTITEMA && g_insertsLeft-- == 0) return -1;
-    return CallWindowProcA(g_listProc, list, message, wParam, lParam);
-}
+// The n-th row's append runs out of memory (-1: none does).
+int g_appendsLeft = -1;
 
 // The list's own failure ends the search as running out of memory does: no
 // record stays without its row, so a filter shows no row the search did not.
-TEST_F(HostSharingTest, AFailedRowInsertionEndsTheSearchWithoutAnUnshownRecord) {
+TEST_F(HostSharingTest, AFailedRowAppendEndsTheSearchWithoutAnUnshownRecord) {
     HWND dialog = OpenFromMenu();
-    g_insertsLeft = 2;
-    g_listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(ResultList(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FailInsertion)));
+    g_appendsLeft = 2;
     ClickButton(dialog, IDC_SEARCH);
+    g_appendsLeft = -1;
     EXPECT_EQ(Column(0), (std::vector<std::string>{"a.pdf", "b.txt"}));
     EXPECT_EQ(g_searchState->results.size(), 2u);
     EXPECT_EQ(g_searchState->idle, 1);
@@ -210,3 +206,12 @@ TEST_F(HostSharingTest, AFailedRowInsertionEndsTheSearchWithoutAnUnshownRecord) 
 }
 
 }  // namespace
+
+void RealAppendShownRow(SearchWindowState*, AttachmentRecord*, int32_t)
+    QF_REAL("_Z14AppendShownRowP17SearchWindowStateP16AttachmentRecordi");
+void WrappedAppendShownRow(SearchWindowState*, AttachmentRecord*, int32_t)
+    QF_WRAPPED("_Z14AppendShownRowP17SearchWindowStateP16AttachmentRecordi");
+void WrappedAppendShownRow(SearchWindowState* state, AttachmentRecord* record, int32_t icon) {
+    if (g_appendsLeft >= 0 && g_appendsLeft-- == 0) throw std::bad_alloc();
+    RealAppendShownRow(state, record, icon);
+}

@@ -12,6 +12,7 @@
 #include "search/scanner.h"
 #include "search/search_state.h"
 #include "tests/win/ui_window_support.h"
+#include "ui/resource.h"
 #include "ui/result_columns.h"
 #include "ui/result_compare.h"
 #include "ui/result_list.h"
@@ -265,6 +266,134 @@ TEST_F(ResultListTest, ColumnClicksSortAndShowOneArrow) {
     SendMessageA(g_searchWindow, WM_NOTIFY, IDCANCEL, reinterpret_cast<LPARAM>(&other));
     EXPECT_EQ(g_searchState->sortColumn, 0);
     EXPECT_EQ(g_searchState->sortAscending, 1);
+}
+
+}  // namespace
+
+namespace {
+
+void SelectRow(int row) {
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+}
+
+int NextRow(UINT flag) {
+    return static_cast<int>(
+        SendMessageA(ResultList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+}
+
+// Rows that compare equal keep the order they had, in either direction, and
+// the selection and the focus stay on their record wherever it moves.
+TEST_F(ResultListTest, SortsKeepTiesInOrderAndTheSelectionOnItsRecord) {
+    AddTestRecord("x.txt", "1");
+    AttachmentRecord* second = AddTestRecord("x.txt", "2");
+    AddTestRecord("a.txt", "3");
+    AddTestRecord("x.txt", "4");
+    SelectRow(1);
+
+    ClickColumn(0);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"3", "1", "2", "4"}));
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 2);
+    EXPECT_EQ(NextRow(LVNI_FOCUSED), 2);
+    ClickColumn(0);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "4", "3"}));
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 1);
+    EXPECT_EQ(NextRow(LVNI_FOCUSED), 1);
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 1);
+
+    // A double-click then names the record the selection followed.
+    NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
+}
+
+int FindRow(UINT flags, const char* text, int start) {
+    LVFINDINFOA find = {};
+    find.flags = flags;
+    find.psz = text;
+    return static_cast<int>(
+        SendMessageA(ResultList(), LVM_FINDITEMA, start, reinterpret_cast<LPARAM>(&find)));
+}
+
+// Typing a name's first letters selects its row, without regard to case, as
+// in a list that keeps its own rows; so does the list's find by name.
+TEST_F(ResultListTest, TypeToFindAndFindByNameIgnoreCase) {
+    AddTestRecord("alpha.txt");
+    AddTestRecord("Beta.pdf");
+    AddTestRecord("beta2.doc");
+    AddTestRecord("\x83\x41.txt");  // a katakana letter whose second byte is 'A'
+
+    SendMessageA(ResultList(), WM_CHAR, 'b', 1);
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 1);
+
+    EXPECT_EQ(FindRow(LVFI_PARTIAL, "BETA2", -1), 2);
+    EXPECT_EQ(FindRow(LVFI_STRING, "beta.PDF", -1), 1);
+    EXPECT_EQ(FindRow(LVFI_STRING, "beta", -1), -1);
+    EXPECT_EQ(FindRow(LVFI_PARTIAL | LVFI_WRAP, "ALP", 2), 0);
+    EXPECT_EQ(FindRow(LVFI_PARTIAL, "alp", 2), -1);
+    EXPECT_EQ(FindRow(LVFI_PARTIAL, "\x83\x41", -1), 3);
+    EXPECT_EQ(FindRow(LVFI_PARTIAL, "\x83\x61", -1), -1);  // the letter is not folded bytewise
+    EXPECT_EQ(FindRow(LVFI_PARAM, nullptr, -1), -1);
+}
+
+std::string ReadCell(HWND list, int row, int column, int size, LRESULT* length) {
+    std::vector<char> text(static_cast<size_t>(size) + 1, '#');
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text.data();
+    item.cchTextMax = size;
+    *length = SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return std::string(text.data());
+}
+
+// Read from outside, every cell gives the bytes a list that keeps its own
+// texts gives: checked against such a list holding the same texts, also for
+// bytes the code page has no character for.
+TEST_F(ResultListTest, CellsReadFromOutsideGiveWhatAListKeepingTheTextsGives) {
+    const std::string texts[] = {
+        "report.pdf",     "",           "\x82\xa0\x82\xa2.txt",        "a\xff\xfe\xfd b",
+        "\x85\x40\x82 z", "x\x81\x39y", std::string(700, 'n') + ".txt"};
+    HWND plain = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | LVS_REPORT, 0, 0, 200, 100,
+                                 g_searchWindow, nullptr, nullptr, nullptr);
+    ASSERT_NE(plain, nullptr);
+    for (int column = 0; column < 6; ++column) {
+        LVCOLUMNA info = {};
+        info.mask = LVCF_SUBITEM;
+        info.iSubItem = column;
+        SendMessageA(plain, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
+    }
+    int row = 0;
+    for (const std::string& text : texts) {
+        const char* t = text.c_str();
+        AttachmentRecord* record = AddTestRecord(t, t, t, t, t);
+        const RefString* cells[] = {&record->fileName, &record->typeName, &record->subject,
+                                    &record->sender,   &record->date,     &record->folderName};
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = const_cast<char*>(t);
+        SendMessageA(plain, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        for (int column = 0; column < 6; ++column) {
+            item.iSubItem = column;
+            item.pszText = cells[column]->node->text;
+            SendMessageA(plain, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+            LRESULT shownLength = 0, plainLength = 0;
+            std::string shown = ReadCell(ResultList(), row, column, 1024, &shownLength);
+            EXPECT_EQ(shown, ReadCell(plain, row, column, 1024, &plainLength))
+                << "row " << row << " column " << column;
+            EXPECT_EQ(shownLength, plainLength) << "row " << row << " column " << column;
+        }
+        ++row;
+    }
+    DestroyWindow(plain);
+
+    // A buffer too short gets the text's first bytes, ended.
+    LRESULT length = 0;
+    EXPECT_EQ(ReadCell(ResultList(), 0, 0, 4, &length), "rep");
+    EXPECT_EQ(ReadCell(ResultList(), 6, 2, 512, &length), std::string(511, 'n'));
+    EXPECT_EQ(length, 511);
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+#include "ui/list_text.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <cwchar>
+
+// The bytes of text's longest prefix of at most limit bytes that ends
+// between two characters of the code page, as its conversion reads them.
+static int CharBoundaryPrefix(const char* text, int limit) {
+    int length = 0;
+    while (text[length]) {
+        int step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) && text[length + 1] ? 2 : 1;
+        if (length + step > limit) break;
+        length += step;
+    }
+    return length;
+}
+
+// The code page converts character by character: chunks that end between
+// characters give the same bytes as the whole text at once.
+void CopyCellText(const char* text, char* buffer, int size) {
+    if (!buffer || size <= 0) return;
+    enum { kChunk = 256 };
+    int used = 0;
+    while (text && *text && used < size - 1) {
+        int chunk = CharBoundaryPrefix(text, kChunk);
+        wchar_t wide[kChunk];
+        int wideLength = MultiByteToWideChar(CP_ACP, 0, text, chunk, wide, kChunk);
+        char bytes[2 * kChunk];
+        int length =
+            WideCharToMultiByte(CP_ACP, 0, wide, wideLength, bytes, sizeof bytes, nullptr, nullptr);
+        if (length > size - 1 - used) length = size - 1 - used;
+        std::memcpy(buffer + used, bytes, static_cast<size_t>(length));
+        used += length;
+        text += chunk;
+    }
+    buffer[used] = '\0';
+}
+
+static void Fold(FoldedText* folded) {
+    if (folded->length > 0) CharLowerBuffW(folded->text, static_cast<DWORD>(folded->length));
+}
+
+void FoldText(const char* text, FoldedText* folded) {
+    if (!text) text = "";
+    int prefix = CharBoundaryPrefix(text, kFoldedChars);
+    folded->length = MultiByteToWideChar(CP_ACP, 0, text, prefix, folded->text, kFoldedChars);
+    folded->whole = text[prefix] == '\0';
+    Fold(folded);
+}
+
+void FoldText(const wchar_t* text, FoldedText* folded) {
+    if (!text) text = L"";
+    const size_t limit = kFoldedChars;
+    size_t length = std::wcslen(text);
+    folded->whole = length <= limit;
+    folded->length = static_cast<int>(folded->whole ? length : limit);
+    std::wmemcpy(folded->text, text, static_cast<size_t>(folded->length));
+    Fold(folded);
+}
+
+bool MatchesFolded(const FoldedText& name, const FoldedText& wanted, bool partial) {
+    // A cut name still holds half as many characters as it could: more than
+    // any wanted text that is compared at all.
+    if (!wanted.whole || wanted.length > kFoldedChars / 2) return false;
+    if (partial ? name.length < wanted.length : !name.whole || name.length != wanted.length)
+        return false;
+    return std::wmemcmp(name.text, wanted.text, static_cast<size_t>(wanted.length)) == 0;
+}
