@@ -6,7 +6,7 @@ Deterministic: every byte follows from the seed, so two runs on any machine
 give the same store. A stamp file records the generator's version and the
 size; a store whose stamp matches is reused.
 
-usage: gen_store.py OUT_DIR {small|quick|large|crafted|huge100k|huge1m}
+usage: gen_store.py OUT_DIR {small|quick|large|crafted|huge100k|huge1m|flood25k|flood50k|flood100k|flood200k}
 """
 import base64
 import os
@@ -261,6 +261,9 @@ def crafted_message(rng, pool, header_bytes, attachments):
 # file: a row per 30-odd bytes, so one mail holds the host's thread as long
 # as its scan and its rows take.
 HUGE = {"huge100k": 100000, "huge1m": 1000000}
+# The same message in Inbox beside an Empty folder: the results list's size
+# for its own figures (a new search of Empty clears it).
+FLOOD = {"flood25k": 25000, "flood50k": 50000, "flood100k": 100000, "flood200k": 200000}
 
 
 def huge_message(blocks):
@@ -283,10 +286,12 @@ def write_store(out, size):
         with open(os.path.join(data, "Inbox", "000000.eml"), "wb") as f:
             f.write(crafted_message(rng, pool, 17 * 1024 * 1024, 500))
         return 1, os.path.getsize(os.path.join(data, "Inbox", "000000.eml"))
-    if size in HUGE:
+    if size in HUGE or size in FLOOD:
         os.makedirs(os.path.join(data, "Inbox"))
+        if size in FLOOD:
+            os.makedirs(os.path.join(data, "Empty"))
         with open(os.path.join(data, "Inbox", "000000.eml"), "wb") as f:
-            f.write(huge_message(HUGE[size]))
+            f.write(huge_message(HUGE.get(size) or FLOOD[size]))
         return 1, os.path.getsize(os.path.join(data, "Inbox", "000000.eml"))
     count = SIZES[size]
     for folder, _ in FOLDERS:
@@ -304,7 +309,7 @@ def write_store(out, size):
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "quick", "large", "crafted", *HUGE):
+    if len(sys.argv) != 3 or sys.argv[2] not in ("small", "quick", "large", "crafted", *HUGE, *FLOOD):
         sys.stderr.write(__doc__)
         return 2
     out, size = sys.argv[1], sys.argv[2]

@@ -45,8 +45,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     --no-install-recommends "${missing[@]}" >&2
 fi
 
-step "mail stores: $store, crafted, huge100k and huge1m (reused when their stamp matches)"
-for s in "$store" crafted huge100k huge1m; do
+list_sizes=(25000 50000 100000 200000)
+step "mail stores: $store, crafted, huge100k, huge1m and the list's floods (reused when their stamp matches)"
+for s in "$store" crafted huge100k huge1m flood25k flood50k flood100k flood200k; do
   python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$s" "$s" >&2
 done
 data=$STORES/$store/data
@@ -76,7 +77,7 @@ if [ ! -f "$BENCH_WIN/build.ninja" ]; then
   cmake -S "$QF_ROOT" -B "$BENCH_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$QF_ROOT/cmake/$toolchain" >/dev/null
 fi
-cmake --build "$BENCH_WIN" -j "$QF_JOBS" --target win_bench >&2
+cmake --build "$BENCH_WIN" -j "$QF_JOBS" --target win_bench list_bench Quenfold >&2
 qf_build >/dev/null  # ./quenfold search, timed below, uses the regular build
 
 if [ -n "$base" ]; then
@@ -92,7 +93,7 @@ if [ -n "$base" ]; then
     cmake -S "$BASE_SRC" -B "$BASE_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
       -DCMAKE_TOOLCHAIN_FILE="$BASE_SRC/cmake/$toolchain" >/dev/null
   fi
-  cmake --build "$BASE_WIN" -j "$QF_JOBS" --target win_bench >&2
+  cmake --build "$BASE_WIN" -j "$QF_JOBS" --target win_bench Quenfold >&2
 fi
 
 step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
@@ -113,6 +114,18 @@ step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
     --crafted "$(qf_winpath "$STORES/crafted/data")" \
     --huge-100k "$(qf_winpath "$STORES/huge100k/data")" \
     --huge-1m "$(qf_winpath "$STORES/huge1m/data")" >"$OUT/win_bench.txt"
+  step "the results list at ${list_sizes[*]} rows, through each DLL"
+  for k in $(seq 1 "$runs"); do
+    for size in "${list_sizes[@]}"; do
+      flood=$(qf_winpath "$STORES/flood$((size / 1000))k/data")
+      if [ -n "$base" ]; then
+        "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/list_bench.exe" --data "$flood" \
+          --dll "$(qf_winpath "$BASE_WIN/bin/Quenfold.dll")" >"$OUT/list_before.$k.$size.txt"
+      fi
+      "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/list_bench.exe" --data "$flood" \
+        --dll "$(qf_winpath "$BENCH_WIN/bin/Quenfold.dll")" >"$OUT/list_after.$k.$size.txt"
+    done
+  done
   qf_session_end
 )
 {

@@ -63,6 +63,64 @@ def huge_section(w):
     return lines
 
 
+LIST_SIZES = (25000, 50000, 100000, 200000)
+LIST_FIGURES = (("search", "the search that fills it", "%.3f s"),
+                ("close", "**the close**", "**%.3f s**"),
+                ("search_clear", "**a new search's clear** (a search of an empty folder)", "**%.3f s**"),
+                ("filter_clear", "**a filter's clear** (a filter that matches nothing)", "**%.3f s**"),
+                ("filter_all", "an empty filter: every row again", "%.3f s"),
+                ("sort_up", "sort by file name, ascending", "%.3f s"),
+                ("sort_down", "sort by file name, descending", "%.3f s"),
+                ("private_per_row", "private bytes per row, list full", "%.0f"))
+
+
+def list_section(out, run):
+    """The results list's figures at 25,000 to 200,000 rows, each side the
+    median of its runs (list_bench through the DLL of each commit)."""
+    sides = {}
+    for side in ("before", "after"):
+        runs = []
+        for k in (1, 2, 3):
+            figures = {}
+            for size in LIST_SIZES:
+                path = os.path.join(out, "list_%s.%d.%d.txt" % (side, k, size))
+                figures.update({key: float(v) for key, v in key_values(path).items()})
+            if figures:
+                runs.append(figures)
+        sides[side] = runs
+    if not sides["after"]:
+        return []
+    def median(side, key):
+        values = sorted(r[key] for r in sides[side] if key in r)
+        return values[len(values) // 2] if values else None
+    has_before = bool(sides["before"])
+    lines = ["", "## The results list at 25,000 to 200,000 rows", "",
+             "A store of one message with N attachments beside an empty folder (`gen_store.py"
+             " flood25k` ... `flood200k`), searched, sorted, filtered and closed through the plug-in"
+             " DLL loaded as the host loads it (`bench/list_bench.cpp`); each step is timed from the"
+             " click until the queue is empty again, its paint included. Medians of %d run(s) a side%s."
+             % (len(sides["after"]), ", before and after in turns, base " + run.get("base", "")
+                if has_before else ""), ""]
+    if has_before:
+        lines += ["| rows | figure | before | after | after / before |", "|---|---|---|---|---|"]
+    else:
+        lines += ["| rows | figure | value |", "|---|---|---|"]
+    for size in LIST_SIZES:
+        for key, label, fmt in LIST_FIGURES:
+            k = "list_%d_%s" % (size, key)
+            after = median("after", k)
+            if after is None:
+                continue
+            if has_before:
+                before = median("before", k)
+                ratio = "%.3f" % (after / before) if before else "-"
+                lines.append("| %d | %s | %s | %s | %s |" % (
+                    size, label, fmt % before if before is not None else "-", fmt % after, ratio))
+            else:
+                lines.append("| %d | %s | %s |" % (size, label, fmt % after))
+    return lines
+
+
 def paint_share(v):
     return v["search_paint"] / v["search_seconds"]
 
@@ -173,7 +231,7 @@ def main(out, results):
         private = [int(x) for x in raw["repeat_private_after_close"].split(",")]
         lines.append("| private bytes after each of ten searches and closes in a row | %s MB; the plug-in's own bytes left: %d |"
                      % (" / ".join("%.1f" % (p / 1e6) for p in private), w["repeat_own_bytes_left"]))
-    lines += huge_section(w) + before_after(out, run)
+    lines += huge_section(w) + before_after(out, run) + list_section(out, run)
     lines += ["", "## The same messages by other programs (hyperfine, %d runs, median)" % len(
                   next(iter(commands.values()))["times"]), "",
               "| command | seconds | / whole search |", "|---|---|---|"]

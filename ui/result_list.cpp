@@ -149,6 +149,7 @@ static void SetHeaderArrows(SearchWindowState* state) {
 void ClearResultList(SearchWindowState* state) {
     state->shownRows.clear();
     SendMessageA(state->listView, LVM_SETITEMCOUNT, 0, 0);
+    SendMessageA(state->listView, LVM_SETSELECTIONMARK, 0, -1);  // as emptying a list leaves it
     // Each search and each filter asks the shell afresh, once per extension.
     EmptyTypeNameCache(state->typeCache);
     state->sortColumn = -1;
