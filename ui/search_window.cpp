@@ -105,9 +105,11 @@ static void CloseSearchWindow(HWND dialog) {
     DestroyWindow(dialog);  // its last message frees the state
 }
 
-// The enabled state of a window goes back to what it was before the search.
+// Undoes only the search's own disabling: a window that was disabled before
+// it, or that someone else enabled meanwhile (a host dialog that ended), is
+// left as they left it.
 static void RestoreEnabled(HWND window, BOOL wasDisabled) {
-    EnableWindow(window, !wasDisabled);
+    if (!wasDisabled && !IsWindowEnabled(window)) EnableWindow(window, TRUE);
 }
 
 static void SearchCommand(HWND dialog) {

@@ -84,10 +84,11 @@ TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
 
 // A window of the host's own that, when the search's drain delivers the
 // message posted to it, destroys the search window or plays the host's exit.
-enum { kDestroySearchWindow = WM_APP, kHostExit };
+enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
     if (message == kHostExit) CloseSearchWindowForExit();
+    if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -116,6 +117,21 @@ void SearchWithHostMessage(HWND dialog, UINT message) {
     ClickButton(dialog, IDC_SEARCH);
     UnhookWindowsHookEx(hook);
     DestroyWindow(g_hostWindow);
+}
+
+// A modal dialog of the host, up when the search began, ends during it: the
+// host's window stays enabled, as the dialog's end left it.
+TEST_F(HostSharingTest, AHostModalThatEndsDuringTheSearchLeavesTheHostEnabled) {
+    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
+    HWND dialog = OpenFromMenu(mainWindow);
+    EnableWindow(mainWindow, FALSE);
+    SearchWithHostMessage(dialog, kHostModalEnds);
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_TRUE(IsWindowEnabled(mainWindow));
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    CloseSearchWindowIfOpen();
+    DestroyWindow(mainWindow);
 }
 
 // Destroyed by the host rather than by its close button, idle or in the
