@@ -8,7 +8,8 @@
 # common controls 6, as a host with the usual manifest; --comctl 5 runs it
 # as a host without one. With --quit-host the host quits instead of the close
 # button, after the search (open) or while it runs (searching), and the one
-# line devhost prints about the plug-in's windows left is the output.
+# line devhost prints about the plug-in's windows left and its calls into the
+# host after the exit is the output.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"

@@ -55,6 +55,9 @@ struct SearchWindowState {
     // The window was destroyed while a search or a host call still held the
     // state: whichever of them ends last frees it.
     uint8_t windowGone;
+    // The host's exit callback has come: from then on the plug-in calls no
+    // host function and touches no host window, whatever is still unwinding.
+    uint8_t hostExited;
 };
 
 // Empties results, destroying every record in the order found.

@@ -130,7 +130,7 @@ static void SearchCommand(HWND dialog) {
         state->idle = 1;
     }
     state->searching = 0;
-    RestoreEnabled(hostMainWindow, hostWasDisabled);
+    if (!state->hostExited) RestoreEnabled(hostMainWindow, hostWasDisabled);
     if (!state->windowGone) RestoreEnabled(dialog, dialogWasDisabled);
     if (progress) DestroyWindow(progress);
     if (state->windowGone)
@@ -149,6 +149,7 @@ void CloseSearchWindowForExit() {
         GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                            reinterpret_cast<LPCSTR>(&CloseSearchWindowForExit), &self);
     }
+    state->hostExited = 1;
     if (!state->windowGone) CloseSearchWindow(state->dialog);
 }
 
