@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/host_api.h"
+#include "host/plugin_entry.h"
 #include "host/plugin_globals.h"
 #include "search/search_driver.h"
 #include "search/search_state.h"
@@ -142,13 +143,7 @@ static void SearchCommand(HWND dialog) {
 void CloseSearchWindowForExit() {
     SearchWindowState* state = g_searchState;
     if (!state) return;
-    if (StateInUse(state)) {
-        // The host unloads the library when this returns, with our frames
-        // still on its stack: the code stays mapped until the process ends.
-        HMODULE self;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                           reinterpret_cast<LPCSTR>(&CloseSearchWindowForExit), &self);
-    }
+    if (StateInUse(state)) KeepLibraryLoaded();  // our frames are still on the host's stack
     state->hostExited = 1;
     if (!state->windowGone) CloseSearchWindow(state->dialog);
 }

@@ -107,4 +107,16 @@ TEST(HostQuit, WhileSearchingInsideOneHugeMessage) {
     RemoveTempMailStore(store);
 }
 
+// The about box runs its modal loop inside the plug-in, and the host's quit
+// timer fires there: the box must go, and the library must outlast the loop.
+TEST(HostQuit, WhileTheAboutBoxIsUp) {
+    std::string store =
+        MakeMailStore({{"Inbox\\", "1.eml", MessageWithAttachments("one", {"a.pdf"})}});
+    HostRun run = RunDevhost(store, "about");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.out, "host quit (about): plug-in windows left: 0, host calls after exit: 0\n")
+        << run.err;
+    RemoveTempMailStore(store);
+}
+
 }  // namespace
