@@ -10,6 +10,13 @@
 #include "search/search_state.h"
 #include "ui/result_list.h"
 
+// Keys pressed on the progress window work as in any dialog: Enter and Space
+// on its button and Esc abort. The search window keeps its own keys.
+static bool TakenByProgressWindow(const SearchWindowState* state, MSG* msg) {
+    return state->progressWindow && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+           IsDialogMessageA(state->progressWindow, msg);
+}
+
 // Lets the windows paint and the abort button work between two messages,
 // and within a long one; the rows held since the list last drew are drawn
 // here too, if it is their time.
@@ -25,6 +32,7 @@ static void DrainMessageQueue(SearchWindowState* state) {
             state->idle = 1;
             return;
         }
+        if (TakenByProgressWindow(state, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -48,6 +48,7 @@ struct SearchWindowState {
     // Inside one message the queue is drained at most every drainInterval ms.
     uint32_t drainInterval;
     uint32_t lastDrainTick;
+    HWND progressWindow;     // up while a search runs; its keys go to the dialog manager
     uint8_t searching;       // the search command is running (an abort may have been asked)
     uint8_t closeRequested;  // a close arrived while a search ran
     // A call into the host that may run the host's own loop is under way.

@@ -120,6 +120,7 @@ static void SearchCommand(HWND dialog) {
     BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
     BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);
     HWND progress = CreateProgressWindow(dialog);
+    state->progressWindow = progress;
     bool includeSubfolders = IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDERS) == BST_CHECKED;
     state->searching = 1;
     try {
@@ -133,6 +134,7 @@ static void SearchCommand(HWND dialog) {
     state->searching = 0;
     if (!state->hostExited) RestoreEnabled(hostMainWindow, hostWasDisabled);
     if (!state->windowGone) RestoreEnabled(dialog, dialogWasDisabled);
+    state->progressWindow = nullptr;
     if (progress) DestroyWindow(progress);
     if (state->windowGone)
         ReleaseStateOfGoneWindow(state);
