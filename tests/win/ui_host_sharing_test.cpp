@@ -200,6 +200,28 @@ TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
     EXPECT_EQ(RowCount(), 4);
 }
 
+// The host's exit inside that call: the window goes at once, its state once
+// the call has returned into the plug-in.
+void ExitInsideTheHostsLoop() {
+    CloseSearchWindowForExit();
+    EXPECT_NE(g_searchState, nullptr);  // still held by the call under way
+}
+
+TEST_F(HostSharingTest, TheHostsExitInsideItsLoopFreesTheStateWhenTheCallReturns) {
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    DevhostDuringSetCurrentMail(ExitInsideTheHostsLoop);
+    NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_EQ(g_searchWindow, nullptr);
+    EXPECT_NE(OpenFromMenu(), nullptr);
+}
+
 // A list that runs out of memory fails the insertion of the n-th row.
 WNDPROC g_listProc;
 int g_insertsLeft;

@@ -14,6 +14,7 @@
 #include "tests/win/mail_store_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
+#include "ui/window_lifecycle.h"
 
 namespace {
 
@@ -289,7 +290,7 @@ LRESULT CALLBACK CountListPaints(HWND list, UINT message, WPARAM wParam, LPARAM 
     if (message == WM_PAINT) {
         int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
         std::vector<int>& shown = g_paints.rowsShownDuringSearch;
-        if (!g_searchState || !g_searchState->searching) {
+        if (!g_searchState || !SearchRunning(g_searchState)) {
             ++g_paints.afterSearch;
         } else if (rows > 0 && (shown.empty() || shown.back() != rows)) {
             shown.push_back(rows);
