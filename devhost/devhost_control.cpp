@@ -1,6 +1,8 @@
 #include "devhost/devhost_control.h"
 
 #include <windows.h>
+
+#include <cstdlib>
 // After <windows.h>, which it builds on.
 #include <commctrl.h>
 
@@ -69,6 +71,18 @@ int DevhostOutstandingTexts() {
     return static_cast<int>(g_devhost.handedOut.size());
 }
 
+std::vector<void*> DevhostTextsOut() {
+    std::vector<void*> texts;
+    for (const auto& out : g_devhost.handedOut) texts.push_back(out.first);
+    return texts;
+}
+
+void DevhostTakeBackText(void* text) {
+    if (!g_devhost.handedOut.erase(text)) return;
+    g_devhost.returned.insert(text);
+    free(text);
+}
+
 std::vector<std::string> DevhostUncalledLog() {
     return g_devhost.uncalledLog;
 }
@@ -77,6 +91,18 @@ std::vector<std::string> DevhostSetCurrentMailLog() {
 }
 std::vector<std::string> DevhostSetCurrentFolderLog() {
     return g_devhost.setCurrentFolderLog;
+}
+
+void DevhostNoteExitCalled() {
+    g_devhost.exitCalled = true;
+}
+
+void DevhostNoteCall(const char* name) {
+    if (g_devhost.exitCalled) g_devhost.callsAfterExit.push_back(name);
+}
+
+std::vector<std::string> DevhostCallsAfterExit() {
+    return g_devhost.callsAfterExit;
 }
 
 std::vector<int> DevhostCommandIds() {

@@ -40,11 +40,22 @@ struct DevhostCounters {
 DevhostCounters DevhostGetCounters();
 // Texts handed out and not yet freed.
 int DevhostOutstandingTexts();
+std::vector<void*> DevhostTextsOut();
+// A quitting host frees what it had handed out itself: the text is no longer
+// out, and the plug-in must not free it.
+void DevhostTakeBackText(void* text);
 
 // Names of the never-called host functions that were called, in call order.
 std::vector<std::string> DevhostUncalledLog();
 std::vector<std::string> DevhostSetCurrentMailLog();
 std::vector<std::string> DevhostSetCurrentFolderLog();
+
+// From the exit callback on, every host function the plug-in calls and every
+// call of its own on a host window is logged by name: a host that has quit
+// has neither.
+void DevhostNoteExitCalled();
+void DevhostNoteCall(const char* name);
+std::vector<std::string> DevhostCallsAfterExit();
 
 // Commands registered with BKA_RegisterCommand, in order (ids from 40000).
 std::vector<int> DevhostCommandIds();

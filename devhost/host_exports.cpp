@@ -58,30 +58,36 @@ static char* HeaderText(const char* messageId) {
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetVersion() {
+    DevhostNoteCall("BKA_GetVersion");
     return g_devhost.version.c_str();
 }
 
 DEVHOST_EXPORT int WINAPI BKA_RegisterCommand(const char* /*description*/, intptr_t /*flags*/,
                                               BkaCommandProc proc) {
+    DevhostNoteCall("BKA_RegisterCommand");
     int id = 40000 + static_cast<int>(g_devhost.commands.size());
     g_devhost.commands.push_back({id, proc});
     return id;
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetDataFolder() {
+    DevhostNoteCall("BKA_GetDataFolder");
     return g_devhost.dataFolder.c_str();
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetCurrentFolder() {
+    DevhostNoteCall("BKA_GetCurrentFolder");
     return g_devhost.currentFolder.c_str();
 }
 
 DEVHOST_EXPORT const char* WINAPI BKA_GetFolderDisplayName(const char* folderId) {
+    DevhostNoteCall("BKA_GetFolderDisplayName");
     g_devhost.displayName = FolderDisplayName(folderId ? folderId : "");
     return g_devhost.displayName.c_str();
 }
 
 DEVHOST_EXPORT int WINAPI BKA_SetCurrentFolder(const char* folderId) {
+    DevhostNoteCall("BKA_SetCurrentFolder");
     std::string id = folderId ? folderId : "";  // may point at the current folder's text
     g_devhost.setCurrentFolderLog.push_back(id);
     g_devhost.currentFolder = id;
@@ -91,6 +97,7 @@ DEVHOST_EXPORT int WINAPI BKA_SetCurrentFolder(const char* folderId) {
 
 DEVHOST_EXPORT int WINAPI BKA_GetNextMail(int position, char* idBuffer, int bufferSize,
                                           intptr_t /*flags*/) {
+    DevhostNoteCall("BKA_GetNextMail");
     if (position < 0) {
         g_devhost.listedFiles = ListMessageFiles(g_devhost.dataFolder + g_devhost.currentFolder);
         position = -1;
@@ -107,6 +114,7 @@ DEVHOST_EXPORT int WINAPI BKA_GetNextMail(int position, char* idBuffer, int buff
 }
 
 DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
+    DevhostNoteCall("BKA_GetSource");
     if (!messageId) return nullptr;
     char* source = nullptr;
     if (!g_devhost.noSource.count(messageId)) source = HandOut(SourceText(messageId), kSourceText);
@@ -117,11 +125,13 @@ DEVHOST_EXPORT char* WINAPI BKA_GetSource(const char* messageId) {
 }
 
 DEVHOST_EXPORT char* WINAPI BKA_GetHeader(const char* messageId) {
+    DevhostNoteCall("BKA_GetHeader");
     if (!messageId || g_devhost.noHeader.count(messageId)) return nullptr;
     return HandOut(HeaderText(messageId), kHeaderText);
 }
 
 DEVHOST_EXPORT void WINAPI BKA_Free(void* text) {
+    DevhostNoteCall("BKA_Free");
     auto found = g_devhost.handedOut.find(text);
     if (found == g_devhost.handedOut.end()) {
         if (text && g_devhost.returned.count(text)) {
@@ -140,6 +150,7 @@ DEVHOST_EXPORT void WINAPI BKA_Free(void* text) {
 
 DEVHOST_EXPORT char* WINAPI BKA_MIMEHeader(const char* text, char* buffer, int bufferSize,
                                            intptr_t /*flags*/) {
+    DevhostNoteCall("BKA_MIMEHeader");
     if (g_devhost.mimeFault == kMimeReturnsNull || !buffer || bufferSize <= 0) return nullptr;
     std::string converted;
     if (g_devhost.mimeFault == kMimeFillsBuffer) {
@@ -154,12 +165,14 @@ DEVHOST_EXPORT char* WINAPI BKA_MIMEHeader(const char* text, char* buffer, int b
 }
 
 DEVHOST_EXPORT int WINAPI BKA_SetCurrentMail(const char* messageId) {
+    DevhostNoteCall("BKA_SetCurrentMail");
     if (g_devhost.duringSetCurrentMail) g_devhost.duringSetCurrentMail();
     g_devhost.setCurrentMailLog.push_back(messageId ? messageId : "");
     return 1;
 }
 
 static void LogUncalled(const char* name) {
+    DevhostNoteCall(name);
     g_devhost.uncalledLog.push_back(name);
 }
 

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/host_window_watch.h"
 #include "devhost/plugin_loader.h"
 
 namespace {
@@ -17,6 +19,7 @@ struct HostQuit {
     HWND mainWindow;
     bool started;
     bool insideMessage;
+    std::vector<void*> textsOut;  // what the plug-in held of the host's when it quit
 };
 
 HostQuit g_quit = {};
@@ -76,7 +79,8 @@ int PluginWindowsLeft() {
 }  // namespace
 
 void PrepareHostQuit(HMODULE plugin, HWND mainWindow) {
-    g_quit = {plugin, mainWindow, false, false};
+    g_quit = {plugin, mainWindow, false, false, {}};
+    WatchHostWindowCalls(plugin, mainWindow);
 }
 
 void ArmHostQuitTimer(UINT milliseconds) {
@@ -94,7 +98,10 @@ void OnHostQuitTimer() {
 
 void QuitHost() {
     g_quit.started = true;
-    g_quit.insideMessage = DevhostOutstandingTexts() > 0;
+    g_quit.textsOut = DevhostTextsOut();
+    g_quit.insideMessage = !g_quit.textsOut.empty();
+    NoteHostWindowsAtExit();
+    DevhostNoteExitCalled();
     UnloadPlugin(g_quit.plugin);
     DestroyWindow(g_quit.mainWindow);
 }
@@ -118,7 +125,18 @@ int FinishHostQuit(const char* mode, int status) {
         status = kHostQuitFault;
     }
     PokeWindows();
-    printf("host quit (%s): plug-in windows left: %d\n", mode, PluginWindowsLeft());
+    // The texts the plug-in held when the host quit are the host's to free.
+    for (void* text : g_quit.textsOut) DevhostTakeBackText(text);
+    std::vector<std::string> calls = DevhostCallsAfterExit();
+    if (!calls.empty()) {
+        std::string names;
+        for (const std::string& name : calls) names += " " + name;
+        fprintf(stderr, "devhost: the plug-in called the host after its exit callback:%s\n",
+                names.c_str());
+        status = kHostQuitFault;
+    }
+    printf("host quit (%s): plug-in windows left: %d, host calls after exit: %d\n", mode,
+           PluginWindowsLeft(), static_cast<int>(calls.size()));
     fflush(stdout);
     return status;
 }

@@ -25,7 +25,8 @@ void QuitHost();
 bool HostQuitStarted();
 // Whether the plug-in held a message's text from the host when the quit came.
 bool HostQuitCameInsideMessage();
-// After the quit: empties the queue, pokes the windows left, and prints
-// "host quit (MODE): plug-in windows left: N". Returns status, or a code of
-// its own if the quit went wrong.
+// After the quit: empties the queue, pokes the windows left, takes back the
+// texts the plug-in held at the exit, and prints "host quit (MODE): plug-in
+// windows left: N, host calls after exit: M". Returns status, or a code of
+// its own if the quit went wrong (M not 0 included).
 int FinishHostQuit(const char* mode, int status);

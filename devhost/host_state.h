@@ -37,6 +37,8 @@ struct DevhostState {
     int sourcesSinceAbortArmed = 0;
     DevhostMimeFault mimeFault = kMimeNormal;
     void (*duringSetCurrentMail)() = nullptr;
+    bool exitCalled = false;                  // the plug-in's exit callback has been called
+    std::vector<std::string> callsAfterExit;  // host functions and host-window calls since
 };
 
 extern DevhostState g_devhost;

@@ -49,7 +49,7 @@ int main() {
         fprintf(stderr,
                 "devhost: %s\nusage: devhost.exe --data DIR [--folder ID] [--version TEXT] "
                 "[--search] [--no-subfolders] [--filter TEXT] [--sort COLUMN]... [--tsv FILE] "
-                "[--screenshot FILE.bmp] [--comctl 5|6] [--quit-host open|searching]\n",
+                "[--screenshot FILE.bmp] [--comctl 5|6] [--quit-host open|searching|about]\n",
                 error.c_str());
         return 2;
     }

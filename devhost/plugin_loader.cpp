@@ -2,6 +2,7 @@
 
 typedef int(WINAPI* OnMenuInitFn)(intptr_t ignored, HMENU menu, intptr_t menuType);
 typedef int(WINAPI* OnExitFn)();
+typedef int(WINAPI* OnPlugInSetupFn)(HWND owner);
 
 static std::string HostFolder() {
     char path[MAX_PATH] = "";
@@ -23,6 +24,14 @@ bool BuildPluginMenu(HMODULE plugin, HMENU menuBar) {
         reinterpret_cast<void*>(GetProcAddress(plugin, "BKC_OnMenuInit")));
     if (!onMenuInit) return false;
     onMenuInit(0, menuBar, 0);
+    return true;
+}
+
+bool ShowPluginSetup(HMODULE plugin, HWND owner) {
+    OnPlugInSetupFn onSetup = reinterpret_cast<OnPlugInSetupFn>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "BKC_OnPlugInSetup")));
+    if (!onSetup) return false;
+    onSetup(owner);
     return true;
 }
 

@@ -15,5 +15,8 @@ struct LoadedPlugin {
 LoadedPlugin LoadPluginBesideHost();
 // Calls BKC_OnMenuInit(0, menu, 0) if the plug-in exports it; false otherwise.
 bool BuildPluginMenu(HMODULE plugin, HMENU menuBar);
+// Calls BKC_OnPlugInSetup(owner), which shows the about box until it is
+// dismissed; false if the plug-in does not export it.
+bool ShowPluginSetup(HMODULE plugin, HWND owner);
 // Calls BKC_OnExit and unloads the plug-in.
 void UnloadPlugin(HMODULE plugin);

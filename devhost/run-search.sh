@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]
 #                  [--sort COLUMN]... [--tsv FILE] [--screenshot FILE.png] [--comctl 5|6]
-# ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching
+# ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching|about
 #                  [--comctl 5|6]
 # Runs one search session in devhost under Wine on a virtual display and
 # prints the rows as TSV (UTF-8), or writes them to FILE. devhost activates
 # common controls 6, as a host with the usual manifest; --comctl 5 runs it
 # as a host without one. With --quit-host the host quits instead of the close
-# button, after the search (open) or while it runs (searching), and the one
-# line devhost prints about the plug-in's windows left is the output.
+# button, after the search (open), while it runs (searching) or while the
+# plug-in's about box is up after it (about), and the one
+# line devhost prints about the plug-in's windows left and its calls into the
+# host after the exit is the output.
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
@@ -17,7 +19,7 @@ usage() {
     echo "usage: ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] [--filter TEXT]" >&2
     echo "         [--sort file|type|subject|sender|date|folder]... [--tsv FILE] [--screenshot FILE.png]" >&2
     echo "         [--comctl 5|6]" >&2
-    echo "       ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching" >&2
+    echo "       ./quenfold search DATA_DIR [--folder ID] [--no-subfolders] --quit-host open|searching|about" >&2
     echo "         [--comctl 5|6]" >&2
     exit 2
 }
@@ -33,7 +35,7 @@ while [ $# -gt 0 ]; do
         --tsv) [ $# -ge 2 ] || usage; tsv=$2; shift 2 ;;
         --screenshot) [ $# -ge 2 ] || usage; png=$2; shift 2 ;;
         --comctl) [ $# -ge 2 ] && [[ $2 == [56] ]] || usage; extra+=(--comctl "$2"); shift 2 ;;
-        --quit-host) [ $# -ge 2 ] && [[ $2 == open || $2 == searching ]] || usage
+        --quit-host) [ $# -ge 2 ] && [[ $2 == open || $2 == searching || $2 == about ]] || usage
             quit=$2; shift 2 ;;
         -h|--help) usage ;;
         -*) echo "quenfold search: unknown option '$1'" >&2; usage ;;

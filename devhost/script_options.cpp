@@ -70,8 +70,8 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
             }
             options->commonControls = value[0] - '0';
         } else if (name == "--quit-host") {
-            if (value != "open" && value != "searching") {
-                *error = "--quit-host takes open or searching";
+            if (value != "open" && value != "searching" && value != "about") {
+                *error = "--quit-host takes open, searching or about";
                 return false;
             }
             options->quitHost = value;

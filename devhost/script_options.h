@@ -16,7 +16,8 @@ struct ScriptOptions {
     std::string tsvPath;
     std::string screenshotPath;
     // "open": the host quits after the search, the window still open;
-    // "searching": while the search runs. Empty: the close button ends it.
+    // "searching": while the search runs; "about": after the search, while
+    // the plug-in's about box is up. Empty: the close button ends it.
     std::string quitHost;
     bool scriptMode = false;  // anything that asks for a search run
     bool gui = false;

@@ -7,6 +7,7 @@
 
 #include "devhost/host_quit.h"
 #include "devhost/list_cells.h"
+#include "devhost/plugin_loader.h"
 #include "devhost/screenshot.h"
 #include "devhost/tsv_text.h"
 #include "ui/resource.h"
@@ -219,6 +220,20 @@ int RunScript(const ScriptOptions& options, HWND mainWindow, int commandId) {
     return status;
 }
 
+// The about box's own modal loop dispatches the host's quit timer.
+static int QuitInAboutBox(HWND mainWindow, HMODULE plugin) {
+    ArmHostQuitTimer(kQuitDelay);
+    if (!ShowPluginSetup(plugin, mainWindow)) {
+        DisarmHostQuitTimer();
+        fprintf(stderr, "devhost: the plug-in has no about box\n");
+        return 5;
+    }
+    if (HostQuitStarted()) return 0;
+    DisarmHostQuitTimer();
+    fprintf(stderr, "devhost: the about box ended before the host's quit timer fired\n");
+    return kHostQuitFault;
+}
+
 int RunQuitScript(const ScriptOptions& options, HWND mainWindow, int commandId, HMODULE plugin) {
     PrepareHostQuit(plugin, mainWindow);
     bool whileSearching = options.quitHost == "searching";
@@ -226,6 +241,10 @@ int RunQuitScript(const ScriptOptions& options, HWND mainWindow, int commandId, 
     HWND search = OpenFromMenu(options, mainWindow, commandId);
     if (!search) {
         status = 5;
+    } else if (options.quitHost == "about") {
+        ClickButton(search, IDC_SEARCH);
+        PumpMessagesFor(0);
+        status = QuitInAboutBox(mainWindow, plugin);
     } else {
         if (whileSearching) ArmHostQuitTimer(kQuitDelay);
         ClickButton(search, IDC_SEARCH);

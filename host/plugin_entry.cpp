@@ -1,5 +1,7 @@
 #include "host/plugin_entry.h"
 
+#include <cstring>
+
 #include "host/host_api.h"
 #include "host/plugin_globals.h"
 #include "host/plugin_texts.h"
@@ -26,4 +28,29 @@ void FillPlugInInfo(char* record) {
 
 void ShowAboutBox(HWND owner) {
     MessageBoxA(owner, kAboutText, kPlugInName, MB_OK);
+}
+
+// The about box is the thread's standard dialog with the plug-in's caption.
+static BOOL CALLBACK CloseIfAboutBox(HWND window, LPARAM found) {
+    char name[16] = "";
+    char caption[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(name, "#32770") == 0 && std::strcmp(caption, kPlugInName) == 0) {
+        *reinterpret_cast<bool*>(found) = true;
+        SendMessageA(window, WM_COMMAND, IDOK, 0);  // ends its loop, as its button does
+    }
+    return TRUE;
+}
+
+void CloseAboutBoxForExit() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), CloseIfAboutBox, reinterpret_cast<LPARAM>(&found));
+    if (found) KeepLibraryLoaded();
+}
+
+void KeepLibraryLoaded() {
+    HMODULE self;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCSTR>(&KeepLibraryLoaded), &self);
 }

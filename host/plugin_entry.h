@@ -17,3 +17,9 @@ void AddSearchMenuItem(HMENU menu, int menuType);
 void FillPlugInInfo(char* record);
 // Shows the about box over owner until it is dismissed.
 void ShowAboutBox(HWND owner);
+// The host's exit found the about box's modal loop on the stack: the box
+// closes and the library stays loaded until the loop has returned into it.
+void CloseAboutBoxForExit();
+// Keeps the library mapped until the process ends: the host unloads it after
+// its exit callback, and frames of ours still on the stack return into it.
+void KeepLibraryLoaded();

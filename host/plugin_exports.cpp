@@ -12,6 +12,7 @@ int WINAPI BKC_OnStart() {
 }
 int WINAPI BKC_OnExit() {
     CloseSearchWindowForExit();  // no window of ours may outlive the library
+    CloseAboutBoxForExit();
     return 0;
 }
 int WINAPI BKC_OnMenuInit(HWND, HMENU menu, int menuType) {

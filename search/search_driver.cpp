@@ -10,20 +10,29 @@
 #include "search/search_state.h"
 #include "ui/result_list.h"
 
+// Keys pressed on the progress window work as in any dialog: Enter and Space
+// on its button and Esc abort. The search window keeps its own keys.
+static bool TakenByProgressWindow(const SearchWindowState* state, MSG* msg) {
+    return state->progressWindow && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
+           IsDialogMessageA(state->progressWindow, msg);
+}
+
 // Lets the windows paint and the abort button work between two messages,
 // and within a long one; the rows held since the list last drew are drawn
 // here too, if it is their time.
 // A WM_QUIT taken out here belongs to the host's own loop: it is posted again
-// and the search ends, as a nested loop must.
+// and the search ends, as a nested loop must. Once the host has exited,
+// what is left in the queue is no longer ours to dispatch.
 static void DrainMessageQueue(SearchWindowState* state) {
     PaceRowBatch(state);
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (!state->hostExited && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             state->idle = 1;
             return;
         }
+        if (TakenByProgressWindow(state, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -75,7 +84,8 @@ bool ScanFolder(const char* folderId, SearchWindowState* state) {
             ScanSourceOrAbort(source, state, &folderName, &id);
         }
         ReleaseRefString(&id);
-        if (source) g_hostApi.BKA_Free(source);
+        // After the host's exit its texts are its own to reclaim.
+        if (source && !state->hostExited) g_hostApi.BKA_Free(source);
         DrainMessageQueue(state);
         if (state->idle) {
             ReleaseRefString(&folderName);
@@ -180,7 +190,7 @@ void RunSearch(bool includeSubfolders) {
         ScanFolder(start, state);
     EndRowBatch(state);  // the rows found since the last paint, aborted or not
 
-    g_hostApi.BKA_SetCurrentFolder(start);
+    if (!state->hostExited) g_hostApi.BKA_SetCurrentFolder(start);
     state->idle = 1;
     ReleaseRefString(&startFolder);
 }

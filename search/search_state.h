@@ -16,6 +16,15 @@ struct ShownRow {
     int32_t iconIndex;
 };
 
+// Where the search window is in its life; the transitions and their rules are
+// in ui/window_lifecycle.cpp, and nothing else changes the phase.
+enum WindowPhase : uint8_t {
+    kWindowOpen,       // up, no search running
+    kWindowSearching,  // the search command runs
+    kWindowClosing,    // a close came during the search: the window goes when it returns
+    kWindowGone,       // destroyed; the state waits for the frames that still hold it
+};
+
 struct SearchWindowState {
     HWND listView;
     HIMAGELIST imageList;  // the shell's, never destroyed here
@@ -57,13 +66,15 @@ struct SearchWindowState {
     // Inside one message the queue is drained at most every drainInterval ms.
     uint32_t drainInterval;
     uint32_t lastDrainTick;
-    uint8_t searching;       // the search command is running (an abort may have been asked)
-    uint8_t closeRequested;  // a close arrived while a search ran
-    // A call into the host that may run the host's own loop is under way.
-    uint8_t inHostCall;
-    // The window was destroyed while a search or a host call still held the
-    // state: whichever of them ends last frees it.
-    uint8_t windowGone;
+    HWND progressWindow;  // up while a search runs; its keys go to the dialog manager
+    WindowPhase phase;
+    // Frames of ours that run a loop (the search command's, a call into the
+    // host's own) and use the state after it: a gone window's state is freed
+    // when the last of them returns.
+    uint8_t framesOnStack;
+    // The host's exit callback has come: from then on the plug-in calls no
+    // host function and touches no host window, whatever is still unwinding.
+    uint8_t hostExited;
 };
 
 // Empties results, destroying every record in the order found; the rows

@@ -12,6 +12,7 @@
 #include "ui/result_list.h"
 #include "ui/search_window_state.h"
 #include "ui/window_layout.h"
+#include "ui/window_lifecycle.h"
 
 HWND OpenSearchWindow(HWND hostMainWindow) {
     g_hostMainWindow = hostMainWindow;
@@ -25,7 +26,7 @@ HWND OpenSearchWindow(HWND hostMainWindow) {
 BOOL RaiseSearchWindow() {
     // A window destroyed during a search keeps its state until the search
     // unwinds; its old handle may name another window by then.
-    if (g_searchState && g_searchState->windowGone) return FALSE;
+    if (g_searchState && g_searchState->phase == kWindowGone) return FALSE;
     return SetWindowPos(g_searchWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -39,44 +40,18 @@ static BOOL OnInitSearchDialog(HWND dialog) {
     return FALSE;
 }
 
-// A search or a call into the host's loop is under way with our frames on
-// the host's stack: the state must outlive the window until they unwind.
-static bool StateInUse(const SearchWindowState* state) {
-    return state->searching || state->inHostCall;
-}
-
-// Frees the state of a window that is gone, once nothing still holds it.
-// The window's handle goes with it.
-static void ReleaseStateOfGoneWindow(SearchWindowState* state) {
-    if (!state->windowGone || StateInUse(state)) return;
-    DestroySearchWindowState(state);
-    delete state;
-    g_searchState = nullptr;
-    g_searchWindow = nullptr;
-}
-
-// The last message the window gets, whoever destroys it: its close button,
-// the host's exit, or the host destroying its thread's windows.
-static void OnSearchWindowDestroyed(HWND dialog) {
-    SearchWindowState* state = g_searchState;
-    if (!state || state->dialog != dialog) return;
-    state->windowGone = 1;
-    state->idle = 1;  // a search still running stops at its next drain
-    ReleaseStateOfGoneWindow(state);
-}
-
 // The host may run its own loop inside the call, where a new search frees
-// the records: it gets a copy of the id that outlives them.
-static void ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
+// the records: it gets a copy of the id that outlives them. False when the
+// window went inside the host's loop.
+static bool ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
     char id[256];
     size_t length = std::strlen(TextOf(messageId));
     if (length >= sizeof id) length = sizeof id - 1;
     std::memcpy(id, TextOf(messageId), length);
     id[length] = '\0';
-    uint8_t outerCall = state->inHostCall;
-    state->inHostCall = 1;
+    BeginHostCall(state);
     g_hostApi.BKA_SetCurrentMail(id);
-    state->inHostCall = outerCall;
+    return EndHostCall(state);
 }
 
 static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* state) {
@@ -88,44 +63,29 @@ static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* 
     }
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (record && record->messageId.node) {
-        ShowMessageInHost(record->messageId, state);
-        if (state->windowGone) {  // the host closed us inside its loop
-            ReleaseStateOfGoneWindow(state);
-            return FALSE;
-        }
+        if (!ShowMessageInHost(record->messageId, state))
+            return FALSE;  // the host closed us in its loop
     }
     OnColumnClick(header, state);
     return FALSE;
 }
 
-// A close that arrives while a search runs (a close from the taskbar reaches
-// even a disabled window) must not free the records under the scanner: it
-// stops the search, and the search command closes the window afterwards.
-static void CloseSearchWindow(HWND dialog) {
-    SearchWindowState* state = g_searchState;
-    // "searching", not "idle": after an abort the search is still unwinding.
-    if (state && state->searching) {
-        state->idle = 1;
-        state->closeRequested = 1;
-        return;
-    }
-    DestroyWindow(dialog);  // its last message frees the state
-}
-
-// The enabled state of a window goes back to what it was before the search.
+// Undoes only the search's own disabling: a window that was disabled before
+// it, or that someone else enabled meanwhile (a host dialog that ended), is
+// left as they left it.
 static void RestoreEnabled(HWND window, BOOL wasDisabled) {
-    EnableWindow(window, !wasDisabled);
+    if (!wasDisabled && !IsWindowEnabled(window)) EnableWindow(window, TRUE);
 }
 
 static void SearchCommand(HWND dialog) {
     SearchWindowState* state = g_searchState;
-    if (!state || state->searching) return;  // one search at a time
+    if (!state || !BeginSearch(state)) return;  // one search at a time
     HWND hostMainWindow = g_hostMainWindow;
     BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
     BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);
     HWND progress = CreateProgressWindow(dialog);
+    state->progressWindow = progress;
     bool includeSubfolders = IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDERS) == BST_CHECKED;
-    state->searching = 1;
     try {
         RunSearch(includeSubfolders);
     } catch (...) {
@@ -134,31 +94,15 @@ static void SearchCommand(HWND dialog) {
         EndRowBatch(state);
         state->idle = 1;
     }
-    state->searching = 0;
-    RestoreEnabled(hostMainWindow, hostWasDisabled);
-    if (!state->windowGone) RestoreEnabled(dialog, dialogWasDisabled);
+    if (!state->hostExited) RestoreEnabled(hostMainWindow, hostWasDisabled);
+    if (state->phase != kWindowGone) RestoreEnabled(dialog, dialogWasDisabled);
+    state->progressWindow = nullptr;
     if (progress) DestroyWindow(progress);
-    if (state->windowGone)
-        ReleaseStateOfGoneWindow(state);
-    else if (state->closeRequested)
-        DestroyWindow(dialog);
-}
-
-void CloseSearchWindowForExit() {
-    SearchWindowState* state = g_searchState;
-    if (!state) return;
-    if (StateInUse(state)) {
-        // The host unloads the library when this returns, with our frames
-        // still on its stack: the code stays mapped until the process ends.
-        HMODULE self;
-        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                           reinterpret_cast<LPCSTR>(&CloseSearchWindowForExit), &self);
-    }
-    if (!state->windowGone) CloseSearchWindow(state->dialog);
+    EndSearch(state);  // may destroy the window and free the state
 }
 
 static void FilterCommand(HWND dialog) {
-    if (!g_searchState || g_searchState->searching) return;  // the records are still coming in
+    if (!g_searchState || SearchRunning(g_searchState)) return;  // the records are still coming in
     char filter[1024] = "";
     GetWindowTextA(GetDlgItem(dialog, IDC_FILTER_TEXT), filter, sizeof filter);
     ApplyFilter(filter);
@@ -168,7 +112,7 @@ static BOOL OnSearchDialogCommand(HWND dialog, WORD id) {
     switch (id) {
         case IDOK:
         case IDCANCEL:
-            CloseSearchWindow(dialog);
+            RequestClose(dialog);
             return TRUE;
         case IDC_SEARCH:
             SearchCommand(dialog);

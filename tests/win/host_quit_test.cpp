@@ -1,8 +1,9 @@
 // The host's quit, played by devhost itself: BKC_OnExit, the plug-in
 // unloaded, the main window destroyed, the queue emptied and every window
 // left poked. A window whose procedure went with the plug-in ends the host
-// at its next message, so the quit must leave none, whether the search has
-// ended or runs inside one huge message when the quit comes.
+// at its next message, so the quit must leave none, and a host that has quit
+// has no functions or windows left to call: whether the search has ended or
+// runs inside one huge message when the quit comes.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -85,7 +86,8 @@ TEST(HostQuit, AfterTheSearchWithTheWindowOpen) {
                        {"Inbox\\Sub\\", "1.eml", MessageWithAttachments("two", {"c.doc"})}});
     HostRun run = RunDevhost(store, "open");
     EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(run.out, "host quit (open): plug-in windows left: 0\n") << run.err;
+    EXPECT_EQ(run.out, "host quit (open): plug-in windows left: 0, host calls after exit: 0\n")
+        << run.err;
     RemoveTempMailStore(store);
 }
 
@@ -99,8 +101,21 @@ TEST(HostQuit, WhileSearchingInsideOneHugeMessage) {
     std::string store = MakeMailStore({{"Inbox\\", "1.eml", blocks}});
     HostRun run = RunDevhost(store, "searching");
     EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(run.out, "host quit (searching): plug-in windows left: 0\n") << run.err;
+    EXPECT_EQ(run.out, "host quit (searching): plug-in windows left: 0, host calls after exit: 0\n")
+        << run.err;
     EXPECT_EQ(run.err.find("between two messages"), std::string::npos) << run.err;
+    RemoveTempMailStore(store);
+}
+
+// The about box runs its modal loop inside the plug-in, and the host's quit
+// timer fires there: the box must go, and the library must outlast the loop.
+TEST(HostQuit, WhileTheAboutBoxIsUp) {
+    std::string store =
+        MakeMailStore({{"Inbox\\", "1.eml", MessageWithAttachments("one", {"a.pdf"})}});
+    HostRun run = RunDevhost(store, "about");
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.out, "host quit (about): plug-in windows left: 0, host calls after exit: 0\n")
+        << run.err;
     RemoveTempMailStore(store);
 }
 

@@ -86,10 +86,11 @@ TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
 
 // A window of the host's own that, when the search's drain delivers the
 // message posted to it, destroys the search window or plays the host's exit.
-enum { kDestroySearchWindow = WM_APP, kHostExit };
+enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
     if (message == kHostExit) CloseSearchWindowForExit();
+    if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -118,6 +119,21 @@ void SearchWithHostMessage(HWND dialog, UINT message) {
     ClickButton(dialog, IDC_SEARCH);
     UnhookWindowsHookEx(hook);
     DestroyWindow(g_hostWindow);
+}
+
+// A modal dialog of the host, up when the search began, ends during it: the
+// host's window stays enabled, as the dialog's end left it.
+TEST_F(HostSharingTest, AHostModalThatEndsDuringTheSearchLeavesTheHostEnabled) {
+    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                    nullptr, nullptr, nullptr);
+    HWND dialog = OpenFromMenu(mainWindow);
+    EnableWindow(mainWindow, FALSE);
+    SearchWithHostMessage(dialog, kHostModalEnds);
+    EXPECT_EQ(RowCount(), 4);
+    EXPECT_TRUE(IsWindowEnabled(mainWindow));
+    EXPECT_TRUE(IsWindowEnabled(dialog));
+    CloseSearchWindowIfOpen();
+    DestroyWindow(mainWindow);
 }
 
 // Destroyed by the host rather than by its close button, idle or in the
@@ -184,6 +200,28 @@ TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
     SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
     EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\002.eml"}));
     EXPECT_EQ(RowCount(), 4);
+}
+
+// The host's exit inside that call: the window goes at once, its state once
+// the call has returned into the plug-in.
+void ExitInsideTheHostsLoop() {
+    CloseSearchWindowForExit();
+    EXPECT_NE(g_searchState, nullptr);  // still held by the call under way
+}
+
+TEST_F(HostSharingTest, TheHostsExitInsideItsLoopFreesTheStateWhenTheCallReturns) {
+    HWND dialog = OpenFromMenu();
+    ClickButton(dialog, IDC_SEARCH);
+    LVITEMA select = {};
+    select.stateMask = select.state = LVIS_SELECTED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    DevhostDuringSetCurrentMail(ExitInsideTheHostsLoop);
+    NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
+    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_EQ(g_searchWindow, nullptr);
+    EXPECT_NE(OpenFromMenu(), nullptr);
 }
 
 // The n-th row's append runs out of memory (-1: none does).

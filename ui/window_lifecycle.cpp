@@ -1,0 +1,100 @@
+// The search window's life. Its state says where the window is (phase), how
+// many frames of ours still hold the state (framesOnStack), and whether the
+// host has exited (hostExited); this file alone changes them.
+//
+//   open       the window is up and no search runs
+//   searching  the search command runs; idle is the driver's request to stop
+//   closing    a close came during the search: the search stops, and the
+//              window is destroyed when the search command returns
+//   gone       the window is destroyed; its state waits for the frames that
+//              still hold it, and the last of them frees it
+//
+// Transitions:
+//   open      -- search command ----------------> searching   frames + 1
+//   searching -- search command returns --------> open        frames - 1
+//   searching -- close (button, taskbar, exit) --> closing     idle = 1
+//   closing   -- search command returns --------> the window is destroyed
+//   open      -- close -------------------------> the window is destroyed
+//   any       -- WM_NCDESTROY (whoever) --------> gone        idle = 1
+//   gone      -- frames reach 0 ----------------> state freed, globals cleared
+//   a host call that may run the host's loop: frames + 1, then - 1; the phase
+//   may change meanwhile (a search inside it, a close, a destroy).
+//   The host's exit: hostExited = 1 for good; the library is pinned if any
+//   frame of ours is on the stack; then a close.
+#include "ui/window_lifecycle.h"
+
+#include "host/plugin_entry.h"
+#include "host/plugin_globals.h"
+#include "search/search_state.h"
+#include "ui/search_window_state.h"
+
+// Frees the state of a gone window once no frame holds it; the window's
+// handle goes with it.
+static void FreeIfUnheld(SearchWindowState* state) {
+    if (state->phase != kWindowGone || state->framesOnStack != 0) return;
+    DestroySearchWindowState(state);
+    delete state;
+    g_searchState = nullptr;
+    g_searchWindow = nullptr;
+}
+
+bool BeginSearch(SearchWindowState* state) {
+    if (state->phase != kWindowOpen) return false;  // one search at a time
+    state->phase = kWindowSearching;
+    ++state->framesOnStack;
+    return true;
+}
+
+void EndSearch(SearchWindowState* state) {
+    --state->framesOnStack;
+    if (state->phase == kWindowSearching) {
+        state->phase = kWindowOpen;
+    } else if (state->phase == kWindowClosing) {
+        DestroyWindow(state->dialog);  // its last message makes it gone
+    } else {
+        FreeIfUnheld(state);
+    }
+}
+
+void BeginHostCall(SearchWindowState* state) {
+    ++state->framesOnStack;
+}
+
+bool EndHostCall(SearchWindowState* state) {
+    --state->framesOnStack;
+    if (state->phase != kWindowGone) return true;
+    FreeIfUnheld(state);
+    return false;
+}
+
+// A close during a search (a close from the taskbar reaches even a disabled
+// window) must not free the records under the scanner.
+void RequestClose(HWND dialog) {
+    SearchWindowState* state = g_searchState;
+    if (state && SearchRunning(state)) {
+        state->idle = 1;
+        state->phase = kWindowClosing;
+        return;
+    }
+    DestroyWindow(dialog);  // its last message frees the state
+}
+
+void CloseSearchWindowForExit() {
+    SearchWindowState* state = g_searchState;
+    if (!state) return;
+    state->hostExited = 1;
+    if (state->framesOnStack != 0) KeepLibraryLoaded();  // they return into our code
+    if (state->phase != kWindowGone) RequestClose(state->dialog);
+}
+
+void OnSearchWindowDestroyed(HWND dialog) {
+    SearchWindowState* state = g_searchState;
+    if (!state || state->dialog != dialog) return;
+    state->phase = kWindowGone;
+    state->idle = 1;  // a search still running stops at its next drain
+    FreeIfUnheld(state);
+}
+
+bool SearchRunning(const SearchWindowState* state) {
+    return state->phase == kWindowSearching || state->phase == kWindowClosing;
+}

@@ -1,0 +1,26 @@
+// The search window's life from its state's making to its freeing: one
+// phase, one count of our frames that hold the state, and the host's exit.
+#pragma once
+
+#include <windows.h>
+
+struct SearchWindowState;
+
+// The search command's frame: open to searching, and false (no search) in
+// any other phase. EndSearch may destroy the window and free the state.
+bool BeginSearch(SearchWindowState* state);
+void EndSearch(SearchWindowState* state);
+// A call into the host that may run the host's own loop. EndHostCall
+// returns false when the window went meanwhile; the state may be freed then.
+void BeginHostCall(SearchWindowState* state);
+bool EndHostCall(SearchWindowState* state);
+// The close button, a close from the taskbar: now, or when the search ends.
+void RequestClose(HWND dialog);
+// The host is about to unload the library: the window goes as its close
+// button makes it go. A search still running is told to stop and close the
+// window, and the library stays loaded until it has unwound.
+void CloseSearchWindowForExit();
+// WM_NCDESTROY of the search window, whoever destroyed it.
+void OnSearchWindowDestroyed(HWND dialog);
+// A search runs (an abort or a close may be under way).
+bool SearchRunning(const SearchWindowState* state);
