@@ -123,6 +123,19 @@ int main(int argc, char** argv) {
     report("private_per_row", rows ? static_cast<double>(privateFull - privateBefore) / rows : 0.0);
     report("sort_up", Timed([&] { ClickHeader(dialog, 0); }));
     report("sort_down", Timed([&] { ClickHeader(dialog, 0); }));
+    report("read_cells", Timed([&] {
+               HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+               char text[1024];
+               for (int row = 0; row < rows; ++row) {
+                   for (int column = 0; column < 6; ++column) {
+                       LVITEMA item = {};
+                       item.iSubItem = column;
+                       item.pszText = text;
+                       item.cchTextMax = sizeof text;
+                       SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+                   }
+               }
+           }));
     SetDlgItemTextA(dialog, IDC_FILTER_TEXT, "no row has this");
     report("filter_clear", Timed([&] { Click(dialog, IDC_APPLY_FILTER); }));
     SetDlgItemTextA(dialog, IDC_FILTER_TEXT, "");

@@ -34,9 +34,11 @@ void ShowAboutBox(HWND owner) {
 static BOOL CALLBACK CloseIfAboutBox(HWND window, LPARAM found) {
     char name[16] = "";
     char caption[64] = "";
+    // The class first: only dialogs are asked for their caption.
     GetClassNameA(window, name, sizeof name);
+    if (std::strcmp(name, "#32770") != 0) return TRUE;
     GetWindowTextA(window, caption, sizeof caption);
-    if (std::strcmp(name, "#32770") == 0 && std::strcmp(caption, kPlugInName) == 0) {
+    if (std::strcmp(caption, kPlugInName) == 0) {
         *reinterpret_cast<bool*>(found) = true;
         SendMessageA(window, WM_COMMAND, IDOK, 0);  // ends its loop, as its button does
     }

@@ -2,19 +2,27 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
 #include <cwchar>
 
-// The bytes of text's longest prefix of at most limit bytes that ends
-// between two characters of the code page, as its conversion reads them.
-static int CharBoundaryPrefix(const char* text, int limit) {
-    int length = 0;
-    while (text[length]) {
-        int step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) && text[length + 1] ? 2 : 1;
-        if (length + step > limit) break;
-        length += step;
+// The length of text's longest prefix of at most limit bytes that ends
+// between two characters of the code page, as its conversion reads them; the
+// text ends at its NUL or after length bytes.
+static int CharBoundaryPrefix(const char* text, int length, int limit) {
+    int prefix = 0;
+    while (prefix < length && text[prefix]) {
+        bool pair = IsDBCSLeadByte(static_cast<BYTE>(text[prefix])) && prefix + 1 < length &&
+                    text[prefix + 1];
+        int step = pair ? 2 : 1;
+        if (prefix + step > limit) break;
+        prefix += step;
     }
-    return length;
+    return prefix;
+}
+
+static int CharBoundaryPrefix(const char* text, int limit) {
+    return CharBoundaryPrefix(text, INT_MAX, limit);
 }
 
 // The code page converts character by character: chunks that end between
@@ -30,9 +38,12 @@ void CopyCellText(const char* text, char* buffer, int size) {
         char bytes[2 * kChunk];
         int length =
             WideCharToMultiByte(CP_ACP, 0, wide, wideLength, bytes, sizeof bytes, nullptr, nullptr);
-        if (length > size - 1 - used) length = size - 1 - used;
+        // A buffer too short takes whole characters only, as a list's own does.
+        bool full = length > size - 1 - used;
+        if (full) length = CharBoundaryPrefix(bytes, length, size - 1 - used);
         std::memcpy(buffer + used, bytes, static_cast<size_t>(length));
         used += length;
+        if (full) break;
         text += chunk;
     }
     buffer[used] = '\0';

@@ -156,10 +156,8 @@ void ClearResultList(SearchWindowState* state) {
     SetHeaderArrows(state);
 }
 
-// The record of the list's next row in a state (-1 for none), or null.
-static AttachmentRecord* RecordWithState(SearchWindowState* state, UINT flag) {
-    int row = static_cast<int>(
-        SendMessageA(state->listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+// The record a row shows, or null for no row (-1) or one past the rows.
+static AttachmentRecord* RecordAt(const SearchWindowState* state, int row) {
     if (row < 0 || static_cast<size_t>(row) >= state->shownRows.size()) return nullptr;
     return state->shownRows[row].record;
 }
@@ -171,30 +169,50 @@ static void SetRowState(HWND listView, int32_t row, UINT state, UINT mask) {
     SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
+static int ScrollPosition(HWND listView, int bar) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    GetScrollInfo(listView, bar, &info);
+    return info.nPos;
+}
+
 // The list keeps the selection and the focus by row: they follow their
-// records to the rows those move to. The scroll position stays.
+// records to the rows those move to. Giving a row the focus scrolls it into
+// view, so the list is put back where it was: a sort does not scroll.
 static void SortRows(SearchWindowState* state, ResultComparator compare) {
-    AttachmentRecord* selected = RecordWithState(state, LVNI_SELECTED);
-    AttachmentRecord* focused = RecordWithState(state, LVNI_FOCUSED);
-    int mark = static_cast<int>(SendMessageA(state->listView, LVM_GETSELECTIONMARK, 0, 0));
-    AttachmentRecord* marked = mark >= 0 && static_cast<size_t>(mark) < state->shownRows.size()
-                                   ? state->shownRows[mark].record
-                                   : nullptr;
+    HWND list = state->listView;
+    int selectedRow = static_cast<int>(
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    AttachmentRecord* selected = RecordAt(state, selectedRow);
+    AttachmentRecord* focused =
+        RecordAt(state, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM,
+                                                      static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+    AttachmentRecord* marked =
+        RecordAt(state, static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0)));
+    int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    int left = ScrollPosition(list, SB_HORZ);
+
     SortShownRows(&state->shownRows, compare, state->sortAscending != 0);
-    if (selected) {
-        SetRowState(state->listView, -1, 0, LVIS_SELECTED);
-        SetRowState(state->listView, IndexOfShownRecord(state->shownRows, selected), LVIS_SELECTED,
-                    LVIS_SELECTED);
-    }
-    if (focused) {
-        SetRowState(state->listView, IndexOfShownRecord(state->shownRows, focused), LVIS_FOCUSED,
+    // One row at most is selected: selecting its new row deselects the old.
+    int32_t selectedNow = IndexOfShownRecord(state->shownRows, selected);
+    if (selected && selectedNow != selectedRow)
+        SetRowState(list, selectedNow, LVIS_SELECTED, LVIS_SELECTED);
+    if (focused)
+        SetRowState(list, IndexOfShownRecord(state->shownRows, focused), LVIS_FOCUSED,
                     LVIS_FOCUSED);
+    if (marked)
+        SendMessageA(list, LVM_SETSELECTIONMARK, 0, IndexOfShownRecord(state->shownRows, marked));
+
+    int rowsMoved = top - static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+    int pixelsMoved = left - ScrollPosition(list, SB_HORZ);
+    if (rowsMoved != 0 || pixelsMoved != 0) {
+        RECT row = {};
+        row.left = LVIR_BOUNDS;
+        SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        SendMessageA(list, LVM_SCROLL, pixelsMoved, rowsMoved * (row.bottom - row.top));
     }
-    if (marked) {
-        SendMessageA(state->listView, LVM_SETSELECTIONMARK, 0,
-                     IndexOfShownRecord(state->shownRows, marked));
-    }
-    InvalidateRect(state->listView, nullptr, TRUE);
+    InvalidateRect(list, nullptr, TRUE);
 }
 
 void OnColumnClick(const NMHDR* header, SearchWindowState* state) {
@@ -215,10 +233,8 @@ AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* st
     if (header->hwndFrom != state->listView || header->code != static_cast<UINT>(NM_DBLCLK)) {
         return nullptr;
     }
-    int row = static_cast<int>(
-        SendMessageA(state->listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-    if (row < 0 || static_cast<size_t>(row) >= state->shownRows.size()) return nullptr;
-    return state->shownRows[row].record;
+    return RecordAt(state, static_cast<int>(SendMessageA(state->listView, LVM_GETNEXTITEM,
+                                                         static_cast<WPARAM>(-1), LVNI_SELECTED)));
 }
 
 static void AnswerDisplayInfo(NMLVDISPINFOA* info, const SearchWindowState* state) {
@@ -264,18 +280,20 @@ static int32_t AnswerFind(const NMHDR* header, const SearchWindowState* state) {
     return FindRowByName(state, wanted, find->lvfi.flags, find->iStart);
 }
 
-bool AnswerResultListQuery(const NMHDR* header, SearchWindowState* state, intptr_t* answer) {
+bool AnswerResultCell(const NMHDR* header, SearchWindowState* state) {
+    if (header->hwndFrom != state->listView || header->code != LVN_GETDISPINFOA) return false;
+    AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header)), state);
+    return true;
+}
+
+bool AnswerResultFind(const NMHDR* header, SearchWindowState* state, intptr_t* row) {
     if (header->hwndFrom != state->listView) return false;
     switch (header->code) {
-        case LVN_GETDISPINFOA:
-            AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header)), state);
-            *answer = 0;
-            return true;
         case LVN_ODFINDITEMA:
-            *answer = AnswerFind<NMLVFINDITEMA>(header, state);
+            *row = AnswerFind<NMLVFINDITEMA>(header, state);
             return true;
         case LVN_ODFINDITEMW:
-            *answer = AnswerFind<NMLVFINDITEMW>(header, state);
+            *row = AnswerFind<NMLVFINDITEMW>(header, state);
             return true;
         default:
             return false;

@@ -42,7 +42,9 @@ void ClearResultList(SearchWindowState* state);
 void OnColumnClick(const tagNMHDR* header, SearchWindowState* state);
 // The record of the selected row after a double-click in the list, or null.
 AttachmentRecord* OnResultDoubleClick(const tagNMHDR* header, SearchWindowState* state);
-// The list's questions about its rows: a cell's text and icon
-// (LVN_GETDISPINFOA), a row by file name for type-to-find (LVN_ODFINDITEM).
-// True with the answer for the dialog's result if the header is one of them.
-bool AnswerResultListQuery(const tagNMHDR* header, SearchWindowState* state, intptr_t* answer);
+// The list's questions about its rows. A cell's text and icon
+// (LVN_GETDISPINFOA): true if the header is one.
+bool AnswerResultCell(const tagNMHDR* header, SearchWindowState* state);
+// A row by file name for type-to-find (LVN_ODFINDITEMA or W): true with the
+// row (-1 for none) if the header is one.
+bool AnswerResultFind(const tagNMHDR* header, SearchWindowState* state, intptr_t* row);

@@ -55,10 +55,13 @@ static bool ShowMessageInHost(const RefString& messageId, SearchWindowState* sta
 }
 
 static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* state) {
-    // The list's questions about its rows are answered in the dialog's result.
-    intptr_t answer = 0;
-    if (AnswerResultListQuery(header, state, &answer)) {
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, answer);
+    // A cell's text goes into the list's own buffer; a found row is the
+    // dialog's result. The cells come as often as the list reads them, and
+    // setting a dialog's result is a round trip to Wine's server.
+    if (AnswerResultCell(header, state)) return FALSE;
+    intptr_t row = 0;
+    if (AnswerResultFind(header, state, &row)) {
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, row);
         return TRUE;
     }
     AttachmentRecord* record = OnResultDoubleClick(header, state);

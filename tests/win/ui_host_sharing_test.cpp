@@ -87,8 +87,10 @@ TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
 // A window of the host's own that, when the search's drain delivers the
 // message posted to it, destroys the search window or plays the host's exit.
 enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
+size_t g_foldersSetBeforeExit;  // the host's folder changes until its exit
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
+    if (message == kHostExit) g_foldersSetBeforeExit = DevhostSetCurrentFolderLog().size();
     if (message == kHostExit) CloseSearchWindowForExit();
     if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
@@ -179,6 +181,8 @@ TEST_F(HostSharingTest, TheHostsExitClosesTheWindowNowOrWhenTheSearchHasUnwound)
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
     ExpectSearchUnwound();
+    // The search still unwinding makes no folder current in a host that has gone.
+    EXPECT_EQ(DevhostSetCurrentFolderLog().size(), g_foldersSetBeforeExit);
     EXPECT_NE(OpenFromMenu(), nullptr);
 }
 

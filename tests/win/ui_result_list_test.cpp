@@ -307,6 +307,13 @@ TEST_F(ResultListTest, SortsKeepTiesInOrderAndTheSelectionOnItsRecord) {
     // A double-click then names the record the selection followed.
     NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
+
+    // The selected row moving out of sight does not scroll the list.
+    for (int k = 300; k > 0; --k) AddTestRecord(("r" + std::to_string(k + 1000) + ".txt").c_str());
+    SelectRow(4);  // r1300.txt: the last r-name, row 300 by name
+    ClickColumn(0);
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 300);
+    EXPECT_EQ(SendMessageA(ResultList(), LVM_GETTOPINDEX, 0, 0), 0);
 }
 
 int FindRow(UINT flags, const char* text, int start) {
@@ -394,6 +401,7 @@ TEST_F(ResultListTest, CellsReadFromOutsideGiveWhatAListKeepingTheTextsGives) {
     EXPECT_EQ(ReadCell(ResultList(), 0, 0, 4, &length), "rep");
     EXPECT_EQ(ReadCell(ResultList(), 6, 2, 512, &length), std::string(511, 'n'));
     EXPECT_EQ(length, 511);
+    EXPECT_EQ(ReadCell(ResultList(), 2, 0, 4, &length), "\x82\xa0");  // whole characters only
 }
 
 }  // namespace
