@@ -16,6 +16,7 @@
 # far more on a busy machine); the others are a few seconds at most.
 QF_KEEPER_START_LIMIT=240
 QF_KEEPER_STOP_LIMIT=20
+QF_KEEPER_IDLE_LIMIT=5
 QF_XVFB_START_LIMIT=10
 QF_XVFB_STOP_LIMIT=5
 QF_SERVER_STOP_LIMIT=20
@@ -69,7 +70,7 @@ qf_session_begin() {
 
 # Leaves; the last ends the server and its programs ("-k", which returns up to
 # 0.25 s late) and returns once the keeper has seen it go and stopped X. A
-# keeper still starting is left alone: it ends itself when it finds no one.
+# keeper still starting is left alone: it ends itself if no one comes.
 qf_session_end() {
   local dir=$QF_SESSION_DIR control=$QF_SESSION_CONTROL killer
   QF_SESSION_CONTROL=
@@ -192,14 +193,23 @@ qf_session_serve() {
   exec >/dev/null
   wineserver -w >/dev/null 2>&1 &
   server=$!
-  # A starter killed while this one started leaves no one to end the server.
-  # A session that holds the control lock meanwhile is joining or leaving,
-  # and ends the server itself if it is the last.
+  # A starter killed while this one started leaves no one to end the server:
+  # unless a session joins within QF_KEEPER_IDLE_LIMIT s, it ends here. A
+  # session that holds the control lock is joining or leaving, and the last
+  # to leave ends the server itself.
   exec {control}>"$dir/control"
-  if flock -n -x "$control" && flock -n -x "$dir/users.lock" true; then
-    rm -f "$dir/display"
-    wineserver -k >/dev/null 2>&1 || true
-  fi
+  for ((n = 1; n <= QF_KEEPER_IDLE_LIMIT * 10; n++)); do
+    kill -0 "$server" 2>/dev/null || break
+    if flock -n -x "$control"; then
+      flock -n -x "$dir/users.lock" true || break # joined
+      if ((n == QF_KEEPER_IDLE_LIMIT * 10)); then
+        rm -f "$dir/display"
+        wineserver -k >/dev/null 2>&1 || true
+      fi
+      flock -u "$control"
+    fi
+    sleep 0.1
+  done
   exec {control}>&-
   if [ -n "$adopted" ]; then wait "$server"; else wait -n "$server" "$xvfb"; fi || true
   rm -f "$dir/display" "$dir/display.new"
