@@ -142,7 +142,11 @@ qf_build_locked() {
 # "wine" and the tools that call it (winepath) taking the build's loader.
 qf_wine_env() {
   qf_locale
-  export WINEPREFIX=$QF_WIN/wineprefix WINEARCH=$QF_WINEARCH WINEDEBUG=-all
+  # The prefix and its session's folder (cmake/session.sh): the build's, or
+  # those in QUENFOLD_WINE_DIR (the session checks use scratch ones).
+  QF_WINE_DIR=${QUENFOLD_WINE_DIR:-$QF_WIN}
+  QF_SESSION_DIR=$QF_WINE_DIR/session
+  export WINEPREFIX=$QF_WINE_DIR/wineprefix WINEARCH=$QF_WINEARCH WINEDEBUG=-all
   export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
   # Written aside and renamed: sessions side by side may write it at once.
   mkdir -p "$QF_BUILD/winebin"

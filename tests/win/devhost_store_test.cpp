@@ -118,6 +118,23 @@ TEST_F(DevhostStore, FoldersAndMessageIds) {
                                         "Inbox\\dir.eml\\"}));
 }
 
+// A store that a crashed program left under the name the next one would
+// take (Wine reuses process ids) is passed over: the next store is empty.
+TEST_F(DevhostStore, ANewStoreNeverTakesOverALeftOne) {
+    std::string name = store.substr(0, store.size() - 1);  // ..._PID_N
+    size_t counter = name.rfind('_') + 1;
+    std::string left =
+        name.substr(0, counter) + std::to_string(std::stoi(name.substr(counter)) + 1) + "\\";
+    ASSERT_TRUE(CreateDirectoryA(left.c_str(), nullptr));
+    WriteMessage(left, "Inbox\\", "left.eml", "x");
+    std::string fresh = MakeTempMailStore();
+    EXPECT_NE(fresh, left);
+    DevhostSetDataFolder(fresh);
+    EXPECT_TRUE(MessageIds("Inbox\\").empty());
+    RemoveTempMailStore(fresh);
+    RemoveTempMailStore(left);
+}
+
 TEST_F(DevhostStore, SetCurrentFolderAcceptsItsOwnCurrentText) {
     DevhostSetCurrentFolder("Inbox\\");
     host.setCurrentFolder(host.getCurrentFolder());

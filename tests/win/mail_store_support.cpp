@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
+// Wine reuses process ids, and a crashed test leaves its store behind: only a
+// directory this call created itself is new, so a name taken is passed over.
 std::string MakeTempMailStore() {
     static int made = 0;
     char temp[MAX_PATH] = "";
     GetTempPathA(sizeof temp, temp);
-    std::string store = std::string(temp) + "qf_store_" + std::to_string(GetCurrentProcessId()) +
-                        "_" + std::to_string(++made) + "\\";
-    CreateDirectoryA(store.c_str(), nullptr);
-    return store;
+    for (;;) {
+        std::string store = std::string(temp) + "qf_store_" +
+                            std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++made) +
+                            "\\";
+        if (CreateDirectoryA(store.c_str(), nullptr)) return store;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) return store;
+    }
 }
 
 void MakeFolder(const std::string& store, const std::string& folderId) {

@@ -84,6 +84,16 @@ TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
     DestroyWindow(mainWindow);
 }
 
+// The host's exit as a host brings it: the exported callback, found by name
+// (this program exports it as the plug-in does).
+void HostExit() {
+    using ExitFn = int(WINAPI*)();
+    auto onExit = reinterpret_cast<ExitFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(nullptr), "BKC_OnExit")));
+    ASSERT_NE(onExit, nullptr);
+    onExit();
+}
+
 // A window of the host's own that, when the search's drain delivers the
 // message posted to it, destroys the search window or plays the host's exit.
 enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
@@ -91,7 +101,7 @@ size_t g_foldersSetBeforeExit;  // the host's folder changes until its exit
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
     if (message == kHostExit) g_foldersSetBeforeExit = DevhostSetCurrentFolderLog().size();
-    if (message == kHostExit) CloseSearchWindowForExit();
+    if (message == kHostExit) HostExit();
     if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -172,7 +182,7 @@ TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
 TEST_F(HostSharingTest, TheHostsExitClosesTheWindowNowOrWhenTheSearchHasUnwound) {
     HWND dialog = OpenFromMenu();
     ClickButton(dialog, IDC_SEARCH);
-    CloseSearchWindowForExit();
+    HostExit();
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
 
@@ -209,7 +219,7 @@ TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
 // The host's exit inside that call: the window goes at once, its state once
 // the call has returned into the plug-in.
 void ExitInsideTheHostsLoop() {
-    CloseSearchWindowForExit();
+    HostExit();
     EXPECT_NE(g_searchState, nullptr);  // still held by the call under way
 }
 
