@@ -161,8 +161,7 @@ class AllocFaults : public ::testing::Test {
         store = MakeMailStore(SessionStore());
         DevhostSetDataFolder(store);
         DevhostSetCurrentFolder("Inbox\\");
-        hostWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                   nullptr, nullptr, nullptr);
+        hostWindow = MakeHostMainWindow();
         plugin.module = LoadLibraryA((ProgramFolder() + "QuenfoldFaults.dll").c_str());
         if (!plugin.module) return;
         plugin.allocationCalls =

@@ -70,8 +70,7 @@ TEST_F(HostSharingTest, TheListBorrowsTheSystemImageListAndLeavesItAlive) {
 // A host window that a dialog of the host had disabled stays disabled, and
 // an enabled one is enabled again.
 TEST_F(HostSharingTest, TheSearchGivesTheWindowsBackTheirEnabledState) {
-    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                    nullptr, nullptr, nullptr);
+    HWND mainWindow = MakeHostMainWindow();
     HWND dialog = OpenFromMenu(mainWindow);
     for (BOOL enabled : {FALSE, TRUE}) {
         EnableWindow(mainWindow, enabled);
@@ -136,8 +135,7 @@ void SearchWithHostMessage(HWND dialog, UINT message) {
 // A modal dialog of the host, up when the search began, ends during it: the
 // host's window stays enabled, as the dialog's end left it.
 TEST_F(HostSharingTest, AHostModalThatEndsDuringTheSearchLeavesTheHostEnabled) {
-    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                    nullptr, nullptr, nullptr);
+    HWND mainWindow = MakeHostMainWindow();
     HWND dialog = OpenFromMenu(mainWindow);
     EnableWindow(mainWindow, FALSE);
     SearchWithHostMessage(dialog, kHostModalEnds);
@@ -159,8 +157,7 @@ TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
     EXPECT_EQ(g_searchState, nullptr);
     EXPECT_EQ(g_searchWindow, nullptr);
 
-    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                    nullptr, nullptr, nullptr);
+    HWND mainWindow = MakeHostMainWindow();
     dialog = OpenFromMenu(mainWindow);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(RowCount(), 0);
@@ -203,15 +200,21 @@ void SearchAgainAndReuseTheMemory() {
     std::vector<std::vector<char>> filler(256, std::vector<char>(sizeof "Inbox\\002.eml", 'X'));
 }
 
-TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
-    HWND dialog = OpenFromMenu();
+// A search, then a double-click on the row, with the work run inside the
+// host's call that shows the message.
+void DoubleClickRowWithHostLoop(HWND dialog, int row, void (*work)()) {
     ClickButton(dialog, IDC_SEARCH);
     LVITEMA select = {};
     select.stateMask = select.state = LVIS_SELECTED;
-    SendMessageA(ResultList(), LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&select));
-    DevhostDuringSetCurrentMail(SearchAgainAndReuseTheMemory);
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
+    DevhostDuringSetCurrentMail(work);
     NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+TEST_F(HostSharingTest, TheIdHandedToTheHostOutlivesASearchInsideItsLoop) {
+    HWND dialog = OpenFromMenu();
+    DoubleClickRowWithHostLoop(dialog, 2, SearchAgainAndReuseTheMemory);
     EXPECT_EQ(DevhostSetCurrentMailLog(), (std::vector<std::string>{"Inbox\\002.eml"}));
     EXPECT_EQ(RowCount(), 4);
 }
@@ -225,13 +228,7 @@ void ExitInsideTheHostsLoop() {
 
 TEST_F(HostSharingTest, TheHostsExitInsideItsLoopFreesTheStateWhenTheCallReturns) {
     HWND dialog = OpenFromMenu();
-    ClickButton(dialog, IDC_SEARCH);
-    LVITEMA select = {};
-    select.stateMask = select.state = LVIS_SELECTED;
-    SendMessageA(ResultList(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
-    DevhostDuringSetCurrentMail(ExitInsideTheHostsLoop);
-    NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
-    SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
+    DoubleClickRowWithHostLoop(dialog, 0, ExitInsideTheHostsLoop);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
     EXPECT_EQ(g_searchWindow, nullptr);

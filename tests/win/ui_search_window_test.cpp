@@ -39,8 +39,7 @@ POINT ControlCorner(int id) {
 }
 
 TEST_F(SearchWindowTest, CommandOpensOneWindowRaisesItAndOpensAFreshOneAfterClose) {
-    HWND mainWindow = CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                    nullptr, nullptr, nullptr);
+    HWND mainWindow = MakeHostMainWindow();
     HWND first = OpenFromMenu(mainWindow);
     ASSERT_NE(first, nullptr);
     ASSERT_NE(g_searchState, nullptr);

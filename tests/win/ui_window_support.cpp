@@ -50,6 +50,11 @@ HWND OpenFromMenu(HWND hostMainWindow) {
     return g_searchWindow;
 }
 
+HWND MakeHostMainWindow() {
+    return CreateWindowA("STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                         nullptr, nullptr);
+}
+
 void ClickButton(HWND dialog, int id) {
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

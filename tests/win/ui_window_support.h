@@ -30,6 +30,7 @@ std::string MessageWithAttachments(const std::string& subject,
 // DLLs and devhost are built beside it.
 std::string ProgramFolder();
 
+HWND MakeHostMainWindow();                         // a stand-in for the host's main window
 HWND OpenFromMenu(HWND hostMainWindow = nullptr);  // the registered command's callback
 void ClickButton(HWND dialog, int id);             // WM_COMMAND with BN_CLICKED, sent
 void PumpMessages();
