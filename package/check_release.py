@@ -20,9 +20,11 @@ from check_plugin import imported_dlls, imported_functions, load, text, tls_call
 
 MEMBERS = ["Quenfold.dll", "Quenfold.txt", "LICENSE.txt"]
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "msvcrt.dll", "advapi32.dll"}
-# Release 1.1 with the posix thread-model runtime was 286,208 bytes; the
-# win32 model's runtime keeps it well below.
-MAX_DLL_BYTES = 276 * 1024
+# A bound against gross growth (a second runtime, debug information left
+# in): Debian 12's toolchain makes 277,504 bytes, Debian 13's 292,864. The
+# posix thread-model runtime, which once made the DLL bigger, is caught by its
+# imports and its TLS callbacks instead.
+MAX_DLL_BYTES = 320 * 1024
 IMPORTS_LIST = os.path.join(os.path.dirname(os.path.abspath(__file__)), "imports.txt")
 # The MinGW-w64 runtime's start-up code always brings a TLS directory with
 # its two callbacks (dynamic thread-local initialisers, per-thread key
