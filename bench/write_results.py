@@ -50,7 +50,7 @@ def huge_section(w):
     row("abort clicked after", "%.2f s", "abort_posted_after")
     row("**abort: click to RunSearch returning**", "**%.1f ms**", "abort_latency", 1e3)
     row("rows shown when the search ended", "%d", "abort_rows")
-    row("closing the window with those rows (Wine's list emptying itself)", "%.2f s", "close_seconds")
+    row("closing the window with those rows", "%.2f s", "close_seconds")
     row("longest stretch without a drain until then, in all", "%.0f ms", "max_stretch", 1e3)
     row("the same, host functions' time (the source's reading) taken out", "%.0f ms", "max_own_stretch", 1e3)
     row("whole message, records held without the list: seconds", "%.2f s", "records_seconds")
