@@ -9,7 +9,7 @@
 // The length of text's longest prefix of at most limit bytes that ends
 // between two characters of the code page, as its conversion reads them; the
 // text ends at its NUL or after length bytes.
-static int CharBoundaryPrefix(const char* text, int length, int limit) {
+static int CharBoundaryPrefix(const char* text, int limit, int length = INT_MAX) {
     int prefix = 0;
     while (prefix < length && text[prefix]) {
         bool pair = IsDBCSLeadByte(static_cast<BYTE>(text[prefix])) && prefix + 1 < length &&
@@ -19,10 +19,6 @@ static int CharBoundaryPrefix(const char* text, int length, int limit) {
         prefix += step;
     }
     return prefix;
-}
-
-static int CharBoundaryPrefix(const char* text, int limit) {
-    return CharBoundaryPrefix(text, INT_MAX, limit);
 }
 
 // The code page converts character by character: chunks that end between
@@ -40,7 +36,7 @@ void CopyCellText(const char* text, char* buffer, int size) {
             WideCharToMultiByte(CP_ACP, 0, wide, wideLength, bytes, sizeof bytes, nullptr, nullptr);
         // A buffer too short takes whole characters only, as a list's own does.
         bool full = length > size - 1 - used;
-        if (full) length = CharBoundaryPrefix(bytes, length, size - 1 - used);
+        if (full) length = CharBoundaryPrefix(bytes, size - 1 - used, length);
         std::memcpy(buffer + used, bytes, static_cast<size_t>(length));
         used += length;
         if (full) break;

@@ -55,9 +55,8 @@ static bool ShowMessageInHost(const RefString& messageId, SearchWindowState* sta
 }
 
 static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* state) {
-    // A cell's text goes into the list's own buffer; a found row is the
-    // dialog's result. The cells come as often as the list reads them, and
-    // setting a dialog's result is a round trip to Wine's server.
+    // A cell's text goes into the list's own buffer; only a found row is the
+    // dialog's result.
     if (AnswerResultCell(header, state)) return FALSE;
     intptr_t row = 0;
     if (AnswerResultFind(header, state, &row)) {
@@ -86,8 +85,7 @@ static void SearchCommand(HWND dialog) {
     HWND hostMainWindow = g_hostMainWindow;
     BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
     BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);
-    HWND progress = CreateProgressWindow(dialog);
-    state->progressWindow = progress;
+    state->progressWindow = CreateProgressWindow(dialog);
     bool includeSubfolders = IsDlgButtonChecked(dialog, IDC_SEARCH_SUBFOLDERS) == BST_CHECKED;
     try {
         RunSearch(includeSubfolders);
@@ -99,8 +97,8 @@ static void SearchCommand(HWND dialog) {
     }
     if (!state->hostExited) RestoreEnabled(hostMainWindow, hostWasDisabled);
     if (state->phase != kWindowGone) RestoreEnabled(dialog, dialogWasDisabled);
+    if (state->progressWindow) DestroyWindow(state->progressWindow);
     state->progressWindow = nullptr;
-    if (progress) DestroyWindow(progress);
     EndSearch(state);  // may destroy the window and free the state
 }
 

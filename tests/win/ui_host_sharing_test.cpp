@@ -99,8 +99,10 @@ enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
 size_t g_foldersSetBeforeExit;  // the host's folder changes until its exit
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
-    if (message == kHostExit) g_foldersSetBeforeExit = DevhostSetCurrentFolderLog().size();
-    if (message == kHostExit) HostExit();
+    if (message == kHostExit) {
+        g_foldersSetBeforeExit = DevhostSetCurrentFolderLog().size();
+        HostExit();
+    }
     if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
 }
