@@ -8,6 +8,7 @@
 #include "search/attachment_record.h"
 #include "search/scanner.h"
 #include "search/search_state.h"
+#include "ui/list_input.h"
 #include "ui/list_text.h"
 #include "ui/resource.h"
 #include "ui/result_columns.h"
@@ -62,6 +63,7 @@ void InitResultList(SearchWindowState* state, HWND dialog) {
                  reinterpret_cast<LPARAM>(state->imageList));
 
     AddColumns(state->listView);
+    KeepSelectionChangesCheap(state->listView);
     state->sortColumn = -1;
 }
 
@@ -146,10 +148,29 @@ static void SetHeaderArrows(SearchWindowState* state) {
     }
 }
 
+// Row -1 stands for every row: callers pass a real row only.
+static void SetRowState(HWND listView, int32_t row, UINT state, UINT mask) {
+    if (row < 0) return;
+    LVITEMA item = {};
+    item.state = state;
+    item.stateMask = mask;
+    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+static int32_t NextRow(HWND listView, UINT flag) {
+    return static_cast<int32_t>(
+        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
+}
+
 void ClearResultList(SearchWindowState* state) {
+    // No row stays selected or focused past the count: said here, not left to
+    // what each platform's list does with rows beyond a new count.
+    HWND list = state->listView;
+    SetRowState(list, NextRow(list, LVNI_SELECTED), 0, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(list, NextRow(list, LVNI_FOCUSED), 0, LVIS_FOCUSED);
     state->shownRows.clear();
-    SendMessageA(state->listView, LVM_SETITEMCOUNT, 0, 0);
-    SendMessageA(state->listView, LVM_SETSELECTIONMARK, 0, -1);  // as emptying a list leaves it
+    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
+    SendMessageA(list, LVM_SETSELECTIONMARK, 0, -1);  // as emptying a list leaves it
     // Each search and each filter asks the shell afresh, once per extension.
     EmptyTypeNameCache(state->typeCache);
     state->sortColumn = -1;
@@ -162,13 +183,6 @@ static AttachmentRecord* RecordAt(const SearchWindowState* state, int row) {
     return state->shownRows[row].record;
 }
 
-static void SetRowState(HWND listView, int32_t row, UINT state, UINT mask) {
-    LVITEMA item = {};
-    item.state = state;
-    item.stateMask = mask;
-    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
 static int ScrollPosition(HWND listView, int bar) {
     SCROLLINFO info = {};
     info.cbSize = sizeof info;
@@ -178,29 +192,27 @@ static int ScrollPosition(HWND listView, int bar) {
 }
 
 // The list keeps the selection and the focus by row: they follow their
-// records to the rows those move to. Giving a row the focus scrolls it into
-// view, so the list is put back where it was: a sort does not scroll.
+// records to the rows those move to, the old row deselected first (Wine's
+// list walks every row to deselect for us). Wine's list scrolls a row that
+// gets the focus into view and Windows' does not: the list is put back by
+// however far it moved, so a sort scrolls on neither.
 static void SortRows(SearchWindowState* state, ResultComparator compare) {
     HWND list = state->listView;
-    int selectedRow = static_cast<int>(
-        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    int32_t selectedRow = NextRow(list, LVNI_SELECTED);
     AttachmentRecord* selected = RecordAt(state, selectedRow);
-    AttachmentRecord* focused =
-        RecordAt(state, static_cast<int>(SendMessageA(list, LVM_GETNEXTITEM,
-                                                      static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+    AttachmentRecord* focused = RecordAt(state, NextRow(list, LVNI_FOCUSED));
     AttachmentRecord* marked =
         RecordAt(state, static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0)));
     int top = static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
     int left = ScrollPosition(list, SB_HORZ);
 
     SortShownRows(&state->shownRows, compare, state->sortAscending != 0);
-    // One row at most is selected: selecting its new row deselects the old.
     int32_t selectedNow = IndexOfShownRecord(state->shownRows, selected);
-    if (selected && selectedNow != selectedRow)
+    if (selectedNow != selectedRow) {
+        SetRowState(list, selectedRow, 0, LVIS_SELECTED);
         SetRowState(list, selectedNow, LVIS_SELECTED, LVIS_SELECTED);
-    if (focused)
-        SetRowState(list, IndexOfShownRecord(state->shownRows, focused), LVIS_FOCUSED,
-                    LVIS_FOCUSED);
+    }
+    SetRowState(list, IndexOfShownRecord(state->shownRows, focused), LVIS_FOCUSED, LVIS_FOCUSED);
     if (marked)
         SendMessageA(list, LVM_SETSELECTIONMARK, 0, IndexOfShownRecord(state->shownRows, marked));
 
@@ -210,6 +222,7 @@ static void SortRows(SearchWindowState* state, ResultComparator compare) {
         RECT row = {};
         row.left = LVIR_BOUNDS;
         SendMessageA(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        // Whole rows in pixels: both lists scroll a report view by whole rows.
         SendMessageA(list, LVM_SCROLL, pixelsMoved, rowsMoved * (row.bottom - row.top));
     }
     InvalidateRect(list, nullptr, TRUE);
@@ -233,8 +246,7 @@ AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* st
     if (header->hwndFrom != state->listView || header->code != static_cast<UINT>(NM_DBLCLK)) {
         return nullptr;
     }
-    return RecordAt(state, static_cast<int>(SendMessageA(state->listView, LVM_GETNEXTITEM,
-                                                         static_cast<WPARAM>(-1), LVNI_SELECTED)));
+    return RecordAt(state, NextRow(state->listView, LVNI_SELECTED));
 }
 
 static void AnswerDisplayInfo(NMLVDISPINFOA* info, const SearchWindowState* state) {
@@ -250,34 +262,47 @@ static void AnswerDisplayInfo(NMLVDISPINFOA* info, const SearchWindowState* stat
     }
 }
 
-// The list's find by file name, without case: a row whose name begins with
-// the text (LVFI_PARTIAL) or is the text (LVFI_STRING), from the start row
-// to the end and, with LVFI_WRAP, on from the first row. -1 for none.
+// Windows Vista and later send it for type-to-find; MinGW's headers lack it.
+#ifndef LVFI_SUBSTRING
+#define LVFI_SUBSTRING 0x0004
+#endif
+
+// The list's find by file name, without case, as LVFINDINFO's flags say: a
+// prefix with LVFI_PARTIAL or LVFI_SUBSTRING, else the whole name. The rows
+// from the start row to the end and, with LVFI_WRAP, on from the first row.
+// -1 for none.
 static int32_t FindRowByName(const SearchWindowState* state, const FoldedText& wanted, UINT flags,
-                             int start) {
-    bool partial = (flags & LVFI_PARTIAL) != 0;
+                             int32_t start) {
+    bool partial = (flags & (LVFI_PARTIAL | LVFI_SUBSTRING)) != 0;
+    bool wrap = (flags & LVFI_WRAP) != 0;
     int32_t count = static_cast<int32_t>(state->shownRows.size());
-    if (start < 0 || start >= count) start = 0;
+    if (start < 0) start = 0;
+    if (start > count) start = count;
     FoldedText name;
-    for (int32_t pass = 0, from = start, to = count; pass < 2; ++pass, to = start, from = 0) {
+    for (int32_t pass = 0, from = start, to = count; pass < (wrap ? 2 : 1);
+         ++pass, from = 0, to = start) {
         for (int32_t row = from; row < to; ++row) {
             FoldText(TextOf(state->shownRows[row].record->fileName), &name);
             if (MatchesFolded(name, wanted, partial)) return row;
         }
-        if (!(flags & LVFI_WRAP)) break;
     }
     return -1;
 }
 
 // Lists differ in which form they send for type-to-find, whatever the
-// window's own form.
+// window's own form: Windows sends the A form to an ANSI dialog, Wine the W
+// form. A nearest position (icon views only) and a parameter (the list knows
+// none of our rows') find nothing; every other search is by text, LVFI_WRAP
+// alone included.
 template <typename FindItem>
 static int32_t AnswerFind(const NMHDR* header, const SearchWindowState* state) {
     const FindItem* find = reinterpret_cast<const FindItem*>(header);
-    if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL))) return -1;  // no text to read
+    UINT flags = find->lvfi.flags;
+    if (flags & (LVFI_NEARESTXY | LVFI_PARAM)) return -1;
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING | LVFI_WRAP))) return -1;
     FoldedText wanted;
     FoldText(find->lvfi.psz, &wanted);
-    return FindRowByName(state, wanted, find->lvfi.flags, find->iStart);
+    return FindRowByName(state, wanted, flags, find->iStart);
 }
 
 bool AnswerResultCell(const NMHDR* header, SearchWindowState* state) {

@@ -10,7 +10,8 @@ struct SearchWindowState;
 // any other phase. EndSearch may destroy the window and free the state.
 bool BeginSearch(SearchWindowState* state);
 void EndSearch(SearchWindowState* state);
-// A call into the host that may run the host's own loop. EndHostCall
+// A call that may run a loop where the host's messages are dispatched (a host
+// function's, the list's while a mouse button is down). EndHostCall
 // returns false when the window went meanwhile; the state may be freed then.
 void BeginHostCall(SearchWindowState* state);
 bool EndHostCall(SearchWindowState* state);

@@ -324,13 +324,28 @@ int FindRow(UINT flags, const char* text, int start) {
         SendMessageA(ResultList(), LVM_FINDITEMA, start, reinterpret_cast<LPARAM>(&find)));
 }
 
+// Type-to-find as Windows' list sends it to an ANSI dialog, in either form:
+// the dialog's answer is its message result.
+template <typename FindItem, typename Char>
+LRESULT FindAsWindowsSends(UINT code, UINT flags, const Char* text, int start) {
+    FindItem find = {};
+    find.hdr = {ResultList(), IDC_RESULT_LIST, code};
+    find.iStart = start;
+    find.lvfi.flags = flags;
+    find.lvfi.psz = text;
+    return SendMessageA(g_searchWindow, WM_NOTIFY, IDC_RESULT_LIST,
+                        reinterpret_cast<LPARAM>(&find));
+}
+
 // Typing a name's first letters selects its row, without regard to case, as
-// in a list that keeps its own rows; so does the list's find by name.
+// in a list that keeps its own rows; so does the list's find by name, and so
+// do the flags Windows sends (LVFI_SUBSTRING since Vista, 0x0004).
 TEST_F(ResultListTest, TypeToFindAndFindByNameIgnoreCase) {
     AddTestRecord("alpha.txt");
     AddTestRecord("Beta.pdf");
     AddTestRecord("beta2.doc");
     AddTestRecord("\x83\x41.txt");  // a katakana letter whose second byte is 'A'
+    AddTestRecord("\x8b\x63\x8e\x96\x98\x5e_1207.pdf");  // a Shift-JIS name
 
     SendMessageA(ResultList(), WM_CHAR, 'b', 1);
     EXPECT_EQ(NextRow(LVNI_SELECTED), 1);
@@ -343,6 +358,84 @@ TEST_F(ResultListTest, TypeToFindAndFindByNameIgnoreCase) {
     EXPECT_EQ(FindRow(LVFI_PARTIAL, "\x83\x41", -1), 3);
     EXPECT_EQ(FindRow(LVFI_PARTIAL, "\x83\x61", -1), -1);  // the letter is not folded bytewise
     EXPECT_EQ(FindRow(LVFI_PARAM, nullptr, -1), -1);
+
+    const UINT kSubstring = 0x0004, kTyped = LVFI_STRING | kSubstring | LVFI_WRAP;
+    auto findA = [](UINT flags, const char* text, int start) {
+        return FindAsWindowsSends<NMLVFINDITEMA>(LVN_ODFINDITEMA, flags, text, start);
+    };
+    auto findW = [](UINT flags, const wchar_t* text, int start) {
+        return FindAsWindowsSends<NMLVFINDITEMW>(LVN_ODFINDITEMW, flags, text, start);
+    };
+    EXPECT_EQ(findA(kTyped, "BE", 0), 1);
+    EXPECT_EQ(findA(kTyped, "be", 2), 2);  // the start row itself is searched
+    EXPECT_EQ(findA(kTyped, "alp", 3), 0);
+    EXPECT_EQ(findA(kTyped, "\x8b\x63\x8e\x96", 1), 4);
+    EXPECT_EQ(findA(kTyped, "\x83\x61", 0), -1);
+    EXPECT_EQ(findA(kSubstring, "alp", 1), -1);  // no wrap without LVFI_WRAP
+    EXPECT_EQ(findA(LVFI_PARTIAL, "alp", 5), -1);
+    EXPECT_EQ(findA(kSubstring | LVFI_WRAP, "alp", 5), 0);
+    EXPECT_EQ(findA(LVFI_WRAP, "beta.pdf", 2), 1);  // alone, a search for the whole name
+    EXPECT_EQ(findA(LVFI_NEARESTXY | LVFI_STRING, "alpha.txt", 0), -1);
+    EXPECT_EQ(findA(LVFI_PARAM, nullptr, 0), -1);
+    EXPECT_EQ(findW(kTyped, L"BETA2", 0), 2);
+    EXPECT_EQ(findW(kTyped, L"\x8b70\x4e8b", 0), 4);  // the same prefix in UTF-16
+    EXPECT_EQ(findW(kSubstring, L"alpha", 1), -1);
+}
+
+void PressKey(UINT message, WPARAM key) {
+    SendMessageA(ResultList(), message, key, 1);
+}
+
+// A click in the middle of the row's first cell, or below the rows (-1); the
+// button is up by the time the list looks for it.
+void ClickRow(int row, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
+    RECT rect = {};
+    GetClientRect(ResultList(), &rect);
+    LPARAM point = MAKELPARAM(10, rect.bottom - 3);
+    if (row >= 0) {
+        rect.left = LVIR_BOUNDS;
+        SendMessageA(ResultList(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+    }
+    PostMessageA(ResultList(), up, 0, point);
+    SendMessageA(ResultList(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, point);
+    PumpMessages();
+}
+
+// Keys, letters and clicks move the one selection as a list does by itself,
+// though the selected row is deselected before the list sees them: input
+// that selects nothing else leaves it selected, and a click beside the rows
+// deselects.
+TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
+    for (const char* name : {"a0.txt", "b1.txt", "c2.txt", "d3.txt", "b4.txt"}) AddTestRecord(name);
+    SelectRow(1);
+    auto at = [](int selected, int focused) {
+        EXPECT_EQ(NextRow(LVNI_SELECTED), selected);
+        EXPECT_EQ(NextRow(LVNI_FOCUSED), focused);
+    };
+    PressKey(WM_KEYDOWN, VK_DOWN);
+    at(2, 2);
+    PressKey(WM_KEYDOWN, VK_UP);
+    PressKey(WM_KEYDOWN, VK_UP);
+    PressKey(WM_KEYDOWN, VK_UP);  // already at the top
+    at(0, 0);
+    PressKey(WM_KEYDOWN, VK_END);
+    at(4, 4);
+    PressKey(WM_KEYDOWN, VK_HOME);
+    PressKey(WM_KEYDOWN, VK_SPACE);
+    at(0, 0);
+    PressKey(WM_CHAR, 'c');
+    PressKey(WM_CHAR, 'x');  // "cx" names no row
+    at(2, 2);
+    ClickRow(3);
+    ClickRow(3);
+    at(3, 3);
+    ClickRow(1, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    at(1, 1);
+    ClickRow(-1);
+    EXPECT_EQ(NextRow(LVNI_SELECTED), -1);
+    PressKey(WM_KEYDOWN, VK_DOWN);
+    at(2, 2);
 }
 
 std::string ReadCell(HWND list, int row, int column, int size, LRESULT* length) {

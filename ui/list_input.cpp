@@ -1,0 +1,90 @@
+#include "ui/list_input.h"
+
+#include <commctrl.h>
+
+#include "host/plugin_globals.h"
+#include "search/search_state.h"
+#include "ui/window_lifecycle.h"
+
+// Wine's list deselects by walking every row of an owner-data list whenever
+// a row is selected (LISTVIEW_DeselectAllSkipItems), and each key, typed
+// letter or click that moves the selection deselects first: in a list of a
+// million rows that is about two seconds a key. With no row selected the walk
+// is skipped. So the selected row is deselected before such input reaches
+// the list, and selected again if the input selected nothing else. Windows'
+// list does not walk; it ends with the same selection either way.
+
+static int32_t SelectedRow(HWND list) {
+    return static_cast<int32_t>(
+        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+static void SetSelected(HWND list, int32_t row, bool selected) {
+    LVITEMA item = {};
+    item.state = selected ? LVIS_SELECTED : 0;
+    item.stateMask = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+// A row the click lands on, or -1.
+static int32_t RowAt(HWND list, LPARAM point) {
+    LVHITTESTINFO hit = {};
+    hit.pt.x = static_cast<short>(LOWORD(point));
+    hit.pt.y = static_cast<short>(HIWORD(point));
+    int32_t row =
+        static_cast<int32_t>(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    return (hit.flags & LVHT_ONITEM) ? row : -1;
+}
+
+// Whether the message may move the selection from the selected row, and
+// whether that row comes back when nothing else got selected (a key that
+// found no row to go to); a click beside the rows deselects for good.
+static bool MayMoveSelection(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                             int32_t selected, bool* restore) {
+    *restore = true;
+    switch (message) {
+        case WM_KEYDOWN:
+            return wParam == VK_SPACE || (wParam >= VK_PRIOR && wParam <= VK_DOWN);
+        case WM_CHAR:  // type-to-find
+            return true;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN: {
+            int32_t row = RowAt(list, lParam);
+            if (row >= 0) return row != selected;
+            *restore = false;
+            return !(wParam & (MK_SHIFT | MK_CONTROL));
+        }
+        default:
+            return false;
+    }
+}
+
+static bool IsInput(UINT message) {
+    return message == WM_KEYDOWN || message == WM_CHAR || message == WM_LBUTTONDOWN ||
+           message == WM_RBUTTONDOWN;
+}
+
+static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    WNDPROC listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    SearchWindowState* state = g_searchState;
+    if (!state || state->listView != list || !IsInput(message))
+        return CallWindowProcA(listProc, list, message, wParam, lParam);
+    bool restore = false;
+    int32_t selected = SelectedRow(list);
+    if (selected >= 0 && MayMoveSelection(list, message, wParam, lParam, selected, &restore))
+        SetSelected(list, selected, false);
+    else
+        selected = -1;
+    // A click runs the list's own loop until the button is up, where the
+    // host's timers run too and the host may exit: this frame holds the state.
+    BeginHostCall(state);
+    LRESULT result = CallWindowProcA(listProc, list, message, wParam, lParam);
+    if (EndHostCall(state) && selected >= 0 && restore && SelectedRow(list) < 0)
+        SetSelected(list, selected, true);
+    return result;
+}
+
+void KeepSelectionChangesCheap(HWND list) {
+    SetWindowLongPtrA(list, GWLP_USERDATA, GetWindowLongPtrA(list, GWLP_WNDPROC));
+    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultListProc));
+}
