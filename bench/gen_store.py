@@ -6,7 +6,7 @@ Deterministic: every byte follows from the seed, so two runs on any machine
 give the same store. A stamp file records the generator's version and the
 size; a store whose stamp matches is reused.
 
-usage: gen_store.py OUT_DIR {small|quick|large|crafted|huge100k|huge1m|flood25k|flood50k|flood100k|flood200k}
+usage: gen_store.py OUT_DIR {small|quick|large|crafted|huge100k|huge1m|flood25k|flood50k|flood100k|flood200k|flood1000k}
 """
 import base64
 import os
@@ -263,7 +263,8 @@ def crafted_message(rng, pool, header_bytes, attachments):
 HUGE = {"huge100k": 100000, "huge1m": 1000000}
 # The same message in Inbox beside an Empty folder: the results list's size
 # for its own figures (a new search of Empty clears it).
-FLOOD = {"flood25k": 25000, "flood50k": 50000, "flood100k": 100000, "flood200k": 200000}
+FLOOD = {"flood25k": 25000, "flood50k": 50000, "flood100k": 100000, "flood200k": 200000,
+         "flood1000k": 1000000}
 
 
 def huge_message(blocks):

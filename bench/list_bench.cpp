@@ -4,15 +4,17 @@
 // the close, each timed from the click until the queue is empty again. The
 // stand-in host is linked in; the DLL is named on the command line, so one
 // program times the DLL of two commits. Prints "key value" lines keyed by
-// the rows of the store: list_N_search, list_N_sort_up, ...
+// the rows of the store: list_N_search, list_N_sort_up, ... With --keys, only
+// the search, the keys and clicks that move the selection, and the close.
 //
-// usage: list_bench --dll PATH --data DIR
+// usage: list_bench --dll PATH --data DIR [--keys]
 // DIR holds Inbox\ (one message with N attachments) and Empty\ (no message).
 #include <windows.h>
 // after windows.h, which they need
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -71,6 +73,48 @@ SIZE_T PrivateBytes() {
     return counters.PagefileUsage;  // what Wine fills in for private bytes
 }
 
+double CpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// A click in the middle of a row, the button up by the time the list looks.
+void ClickRow(HWND list, int row) {
+    RECT rect = {};
+    rect.left = LVIR_BOUNDS;
+    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+    LPARAM point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
+    PostMessageA(list, WM_LBUTTONUP, 0, point);
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+}
+
+// What moving the selection costs with a row selected: the mean wall and
+// process CPU time of ten Down keys, one End and Home each, and ten clicks
+// on another row, each until the queue is empty, its paint included.
+template <typename Report>
+void TimeSelectionMoves(HWND dialog, Report report) {
+    HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+    SetFocus(list);
+    LVITEMA select = {};
+    select.state = select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    Pump();
+    auto timeMoves = [&](const char* what, int count, auto move) {
+        double wall = 0, cpu = CpuSeconds();
+        for (int k = 0; k < count; ++k) wall += Timed([&] { move(k); });
+        report(what, wall / count);
+        double used = CpuSeconds() - cpu;  // the clock ticks coarsely
+        report((std::string(what) + "_cpu").c_str(), used > 0 ? used / count : 0.0);
+    };
+    auto key = [&](WPARAM vk) { SendMessageA(list, WM_KEYDOWN, vk, 1); };
+    timeMoves("key", 12, [&](int k) { key(k == 10 ? VK_END : k == 11 ? VK_HOME : VK_DOWN); });
+    timeMoves("click", 10, [&](int k) { ClickRow(list, k % 2 ? 1 : 3); });
+}
+
 int Rows(HWND dialog) {
     return static_cast<int>(SendDlgItemMessageA(dialog, IDC_RESULT_LIST, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -79,13 +123,15 @@ int Rows(HWND dialog) {
 
 int main(int argc, char** argv) {
     std::string dll, data;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool keysOnly = false;
+    for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
-        if (name == "--dll") dll = argv[i + 1];
-        if (name == "--data") data = argv[i + 1];
+        if (name == "--keys") keysOnly = true;
+        if (name == "--dll" && i + 1 < argc) dll = argv[++i];
+        if (name == "--data" && i + 1 < argc) data = argv[++i];
     }
     if (dll.empty() || data.empty()) {
-        std::fprintf(stderr, "usage: list_bench --dll PATH --data DIR\n");
+        std::fprintf(stderr, "usage: list_bench --dll PATH --data DIR [--keys]\n");
         return 2;
     }
     if (CommonControlsWanted(6) == 6) ActivateCommonControls6();
@@ -120,6 +166,13 @@ int main(int argc, char** argv) {
         std::printf("%s%s %.6f\n", key.c_str(), what, value);
     };
     report("search", search);
+    if (keysOnly) {
+        TimeSelectionMoves(dialog, report);
+        Click(dialog, IDCANCEL);
+        Pump();
+        FreeLibrary(plugin);
+        return 0;
+    }
     report("private_per_row", rows ? static_cast<double>(privateFull - privateBefore) / rows : 0.0);
     report("sort_up", Timed([&] { ClickHeader(dialog, 0); }));
     report("sort_down", Timed([&] { ClickHeader(dialog, 0); }));

@@ -46,8 +46,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 list_sizes=(25000 50000 100000 200000)
+key_sizes=(100000 1000000)
 step "mail stores: $store, crafted, huge100k, huge1m and the list's floods (reused when their stamp matches)"
-for s in "$store" crafted huge100k huge1m flood25k flood50k flood100k flood200k; do
+for s in "$store" crafted huge100k huge1m flood25k flood50k flood100k flood200k flood1000k; do
   python3 "$QF_ROOT/bench/gen_store.py" "$STORES/$s" "$s" >&2
 done
 data=$STORES/$store/data
@@ -124,6 +125,18 @@ step "whole search, split by stage, under Wine ($QF_ARCH-bit)"
       fi
       "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/list_bench.exe" --data "$flood" \
         --dll "$(qf_winpath "$BENCH_WIN/bin/Quenfold.dll")" >"$OUT/list_after.$k.$size.txt"
+    done
+  done
+  step "keys and clicks that move the selection at ${key_sizes[*]} rows, through each DLL"
+  for k in $(seq 1 "$runs"); do
+    for size in "${key_sizes[@]}"; do
+      flood=$(qf_winpath "$STORES/flood$((size / 1000))k/data")
+      if [ -n "$base" ]; then
+        "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/list_bench.exe" --data "$flood" --keys \
+          --dll "$(qf_winpath "$BASE_WIN/bin/Quenfold.dll")" >"$OUT/keys_before.$k.$size.txt"
+      fi
+      "$QF_ROOT/cmake/wine-run.sh" "$BENCH_WIN/bin/list_bench.exe" --data "$flood" --keys \
+        --dll "$(qf_winpath "$BENCH_WIN/bin/Quenfold.dll")" >"$OUT/keys_after.$k.$size.txt"
     done
   done
   qf_session_end

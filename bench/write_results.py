@@ -75,39 +75,32 @@ LIST_FIGURES = (("search", "the search that fills it", "%.3f s"),
                 ("private_per_row", "private bytes per row, list full", "%.0f"))
 
 
-def list_section(out, run):
-    """The results list's figures at 25,000 to 200,000 rows, each side the
-    median of its runs (list_bench through the DLL of each commit)."""
+def sizes_section(out, run, files, sizes, figures, heading, intro, scale=1):
+    """Figures by row count, each side the median of its runs (list_bench
+    through the DLL of each commit), from files FILES_before.K.SIZE.txt."""
     sides = {}
     for side in ("before", "after"):
-        runs = []
+        sides[side] = []
         for k in (1, 2, 3):
-            figures = {}
-            for size in LIST_SIZES:
-                path = os.path.join(out, "list_%s.%d.%d.txt" % (side, k, size))
-                figures.update({key: float(v) for key, v in key_values(path).items()})
-            if figures:
-                runs.append(figures)
-        sides[side] = runs
+            found = {}
+            for size in sizes:
+                path = os.path.join(out, "%s_%s.%d.%d.txt" % (files, side, k, size))
+                found.update({key: float(v) for key, v in key_values(path).items()})
+            if found:
+                sides[side].append(found)
     if not sides["after"]:
         return []
     def median(side, key):
         values = sorted(r[key] for r in sides[side] if key in r)
-        return values[len(values) // 2] if values else None
+        return values[len(values) // 2] * scale if values else None
     has_before = bool(sides["before"])
-    lines = ["", "## The results list at 25,000 to 200,000 rows", "",
-             "A store of one message with N attachments beside an empty folder (`gen_store.py"
-             " flood25k` ... `flood200k`), searched, sorted, filtered and closed through the plug-in"
-             " DLL loaded as the host loads it (`bench/list_bench.cpp`); each step is timed from the"
-             " click until the queue is empty again, its paint included. Medians of %d run(s) a side%s."
+    lines = ["", heading, "", intro + " Medians of %d run(s) a side%s."
              % (len(sides["after"]), ", before and after in turns, base " + run.get("base", "")
                 if has_before else ""), ""]
-    if has_before:
-        lines += ["| rows | figure | before | after | after / before |", "|---|---|---|---|---|"]
-    else:
-        lines += ["| rows | figure | value |", "|---|---|---|"]
-    for size in LIST_SIZES:
-        for key, label, fmt in LIST_FIGURES:
+    lines += (["| rows | figure | before | after | after / before |", "|---|---|---|---|---|"]
+              if has_before else ["| rows | figure | value |", "|---|---|---|"])
+    for size in sizes:
+        for key, label, fmt in figures:
             k = "list_%d_%s" % (size, key)
             after = median("after", k)
             if after is None:
@@ -120,6 +113,31 @@ def list_section(out, run):
             else:
                 lines.append("| %d | %s | %s |" % (size, label, fmt % after))
     return lines
+
+
+def list_section(out, run):
+    return sizes_section(
+        out, run, "list", LIST_SIZES, LIST_FIGURES, "## The results list at 25,000 to 200,000 rows",
+        "A store of one message with N attachments beside an empty folder (`gen_store.py"
+        " flood25k` ... `flood200k`), searched, sorted, filtered and closed through the plug-in"
+        " DLL loaded as the host loads it (`bench/list_bench.cpp`); each step is timed from the"
+        " click until the queue is empty again, its paint included.")
+
+
+KEY_SIZES = (100000, 1000000)
+KEY_FIGURES = (("key", "a key that moves the selection (Down, End, Home), until painted", "%.1f ms"),
+               ("key_cpu", "the same, the process's CPU", "%.1f ms"),
+               ("click", "a click on another row, until painted", "%.1f ms"),
+               ("click_cpu", "the same, the process's CPU", "%.1f ms"))
+
+
+def keys_section(out, run):
+    return sizes_section(
+        out, run, "keys", KEY_SIZES, KEY_FIGURES,
+        "## Moving the selection at 100,000 and 1,000,000 rows",
+        "The flood stores searched, a row selected, then ten Down keys, End and Home, and ten"
+        " clicks on another row (`bench/list_bench.cpp --keys`), each timed until the queue is"
+        " empty, its paint included; the mean per key or click.", scale=1000)
 
 
 def paint_share(v):
@@ -232,7 +250,7 @@ def main(out, results):
         private = [int(x) for x in raw["repeat_private_after_close"].split(",")]
         lines.append("| private bytes after each of ten searches and closes in a row | %s MB; the plug-in's own bytes left: %d |"
                      % (" / ".join("%.1f" % (p / 1e6) for p in private), w["repeat_own_bytes_left"]))
-    lines += huge_section(w) + before_after(out, run) + list_section(out, run)
+    lines += huge_section(w) + before_after(out, run) + list_section(out, run) + keys_section(out, run)
     lines += ["", "## The same messages by other programs (hyperfine, %d runs, median)" % len(
                   next(iter(commands.values()))["times"]), "",
               "| command | seconds | / whole search |", "|---|---|---|"]
