@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "search/win_handles.h"
+#include "host/win_handles.h"
 
 // Initialises the common controls the plug-in's list needs; call once per process.
 void DevhostInit();

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "search/win_handles.h"
+#include "host/win_handles.h"
 
 // The command callback handed to BKA_RegisterCommand.
 typedef int(QF_WINAPI* BkaCommandProc)(HWND mainWindow, intptr_t ignored);

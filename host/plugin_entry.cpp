@@ -45,14 +45,13 @@ static BOOL CALLBACK CloseIfAboutBox(HWND window, LPARAM found) {
     return TRUE;
 }
 
-void CloseAboutBoxForExit() {
+static void CloseAboutBoxForExit() {
     bool found = false;
     EnumThreadWindows(GetCurrentThreadId(), CloseIfAboutBox, reinterpret_cast<LPARAM>(&found));
     if (found) KeepLibraryLoaded();
 }
 
-void KeepLibraryLoaded() {
-    HMODULE self;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
-                       reinterpret_cast<LPCSTR>(&KeepLibraryLoaded), &self);
+void CloseWindowsForExit() {
+    CloseSearchWindowForExit();
+    CloseAboutBoxForExit();
 }

@@ -17,9 +17,8 @@ void AddSearchMenuItem(HMENU menu, int menuType);
 void FillPlugInInfo(char* record);
 // Shows the about box over owner until it is dismissed.
 void ShowAboutBox(HWND owner);
-// The host's exit found the about box's modal loop on the stack: the box
-// closes and the library stays loaded until the loop has returned into it.
-void CloseAboutBoxForExit();
-// Keeps the library mapped until the process ends: the host unloads it after
-// its exit callback, and frames of ours still on the stack return into it.
-void KeepLibraryLoaded();
+// The host is about to unload the library: no window of ours may outlive
+// it. The search window goes as its close button makes it go; the about box,
+// whose modal loop may be on the stack, closes. Where frames of ours are still
+// on the stack, the library stays loaded until they have returned.
+void CloseWindowsForExit();

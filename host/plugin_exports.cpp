@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "host/plugin_entry.h"
-#include "ui/search_window.h"
 
 extern "C" {
 
@@ -11,8 +10,7 @@ int WINAPI BKC_OnStart() {
     return 0;
 }
 int WINAPI BKC_OnExit() {
-    CloseSearchWindowForExit();  // no window of ours may outlive the library
-    CloseAboutBoxForExit();
+    CloseWindowsForExit();
     return 0;
 }
 int WINAPI BKC_OnMenuInit(HWND, HMENU menu, int menuType) {

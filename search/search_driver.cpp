@@ -8,7 +8,6 @@
 #include "host/plugin_globals.h"
 #include "search/scanner.h"
 #include "search/search_state.h"
-#include "ui/result_list.h"
 
 // Keys pressed on the progress window work as in any dialog: Enter and Space
 // on its button and Esc abort. The search window keeps its own keys.

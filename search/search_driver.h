@@ -11,3 +11,28 @@ enum { kDrainInterval = 50 };
 void RunSearch(bool includeSubfolders);
 bool ScanFolder(const char* folderId, SearchWindowState* state);
 bool WalkFolders(SearchWindowState* state, const char* dataFolder, const char* folderId);
+
+// Supplied by the results list, which the search fills. Rows added between
+// BeginRowBatch and EndRowBatch are drawn once, when the batch ends: each
+// insertion into a drawn list costs a redraw of its own. Drawing is held only
+// once a row arrives, so a batch without rows costs nothing.
+void BeginRowBatch(SearchWindowState* state);
+void EndRowBatch(SearchWindowState* state);
+// Inside a batch that lasts a whole search: lets the rows held so far be
+// drawn at the next paint if it is their time (or if the list has not drawn
+// yet in this batch), and holds drawing again when the next row arrives.
+// Their time comes fifteen paint costs after the last paint began, so painting
+// stays within about a tenth of the search, but never sooner than
+// paintInterval ms and never later than two and a half times that.
+void PaceRowBatch(SearchWindowState* state);
+// Called after every drain of the queue in a search: the list paints rows
+// let through by PaceRowBatch in the drain that follows it, so that is where
+// the paint's cost is taken.
+void TimePacedPaint(SearchWindowState* state);
+// The shortest wait between two paints of a search, in milliseconds: rows
+// still seem to stream in (a found row seen within half a second at most),
+// while painting stays a small share of the search even where one paint of
+// the list costs 20 to 30 ms, as under Wine on a virtual display.
+enum { kRowPaintInterval = 200 };
+// Deletes every row and removes the sort indication.
+void ClearResultList(SearchWindowState* state);

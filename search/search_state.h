@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/win_handles.h"
 #include "search/attachment_record.h"
-#include "search/win_handles.h"
 
 struct TypeNameCache;  // the results list's answers from the shell, per extension
 

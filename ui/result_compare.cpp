@@ -1,50 +1,27 @@
 #include "ui/result_compare.h"
 
-#include "search/attachment_record.h"
+#include "ui/result_columns.h"
 
 // Absent values sort before every present one; one shared node (or two
 // absent handles) is equal without reading the text.
-static int CompareField(const RefString& a, const RefString& b, intptr_t ascending) {
-    int result;
-    if (a.node == b.node) {
-        result = 0;
-    } else if (!a.node) {
-        result = -1;
-    } else if (!b.node) {
-        result = 1;
-    } else {
-        result = CompareText(&a, &b);
-    }
+static int CompareColumn(int column, const AttachmentRecord* first, const AttachmentRecord* second,
+                         bool ascending) {
+    const RefString& a = ResultCell(first, column);
+    const RefString& b = ResultCell(second, column);
+    int result = a.node == b.node ? 0 : !a.node ? -1 : !b.node ? 1 : CompareText(&a, &b);
     return ascending ? result : -result;
 }
 
-static const AttachmentRecord* RecordOf(intptr_t row) {
-    return reinterpret_cast<const AttachmentRecord*>(row);
-}
-
-int QF_WINAPI CompareByFileName(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->fileName, RecordOf(second)->fileName, ascending);
-}
-
-int QF_WINAPI CompareByTypeName(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->typeName, RecordOf(second)->typeName, ascending);
-}
-
-int QF_WINAPI CompareBySubject(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->subject, RecordOf(second)->subject, ascending);
-}
-
-int QF_WINAPI CompareBySender(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->sender, RecordOf(second)->sender, ascending);
-}
-
-int QF_WINAPI CompareByDate(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->date, RecordOf(second)->date, ascending);
-}
-
-int QF_WINAPI CompareByFolder(intptr_t first, intptr_t second, intptr_t ascending) {
-    return CompareField(RecordOf(first)->folderName, RecordOf(second)->folderName, ascending);
-}
+// One line a column, as in the table.
+// clang-format off
+typedef const AttachmentRecord* Row;
+int CompareByFileName(Row first, Row second, bool up) { return CompareColumn(0, first, second, up); }
+int CompareByTypeName(Row first, Row second, bool up) { return CompareColumn(1, first, second, up); }
+int CompareBySubject(Row first, Row second, bool up) { return CompareColumn(2, first, second, up); }
+int CompareBySender(Row first, Row second, bool up) { return CompareColumn(3, first, second, up); }
+int CompareByDate(Row first, Row second, bool up) { return CompareColumn(4, first, second, up); }
+int CompareByFolder(Row first, Row second, bool up) { return CompareColumn(5, first, second, up); }
+// clang-format on
 
 const ResultComparator ResultComparators[6] = {CompareByFileName, CompareByTypeName,
                                                CompareBySubject,  CompareBySender,

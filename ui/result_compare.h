@@ -1,20 +1,21 @@
-// Row comparators of the results list, in the list control's callback form.
+// Row comparators of the results list, one per column, over the column table.
 #pragma once
 
-#include <cstdint>
+struct AttachmentRecord;
 
-#include "search/win_handles.h"
+// Negative when first goes before second, 0 when they are equal, positive
+// when it goes after; ascending false reverses the order.
+typedef int (*ResultComparator)(const AttachmentRecord* first, const AttachmentRecord* second,
+                                bool ascending);
 
-// first and second are the rows' AttachmentRecord pointers; ascending is the
-// sort value passed with the sort request (0 reverses the order).
-typedef int(QF_WINAPI* ResultComparator)(intptr_t first, intptr_t second, intptr_t ascending);
-
-int QF_WINAPI CompareByFileName(intptr_t first, intptr_t second, intptr_t ascending);
-int QF_WINAPI CompareByTypeName(intptr_t first, intptr_t second, intptr_t ascending);
-int QF_WINAPI CompareBySubject(intptr_t first, intptr_t second, intptr_t ascending);
-int QF_WINAPI CompareBySender(intptr_t first, intptr_t second, intptr_t ascending);
-int QF_WINAPI CompareByDate(intptr_t first, intptr_t second, intptr_t ascending);
-int QF_WINAPI CompareByFolder(intptr_t first, intptr_t second, intptr_t ascending);
+int CompareByFileName(const AttachmentRecord* first, const AttachmentRecord* second,
+                      bool ascending);
+int CompareByTypeName(const AttachmentRecord* first, const AttachmentRecord* second,
+                      bool ascending);
+int CompareBySubject(const AttachmentRecord* first, const AttachmentRecord* second, bool ascending);
+int CompareBySender(const AttachmentRecord* first, const AttachmentRecord* second, bool ascending);
+int CompareByDate(const AttachmentRecord* first, const AttachmentRecord* second, bool ascending);
+int CompareByFolder(const AttachmentRecord* first, const AttachmentRecord* second, bool ascending);
 
 // Indexed by column, 0 to 5.
 extern const ResultComparator ResultComparators[6];

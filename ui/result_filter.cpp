@@ -4,8 +4,8 @@
 
 #include "host/plugin_globals.h"
 #include "search/scanner.h"
+#include "search/search_driver.h"
 #include "search/search_state.h"
-#include "ui/result_list.h"
 
 bool MatchesFilter(const char* fileName, const char* filter, uint32_t m,
                    const QuickSearchTable* table) {

@@ -7,6 +7,7 @@
 
 #include "search/attachment_record.h"
 #include "search/scanner.h"
+#include "search/search_driver.h"
 #include "search/search_state.h"
 #include "ui/list_input.h"
 #include "ui/list_text.h"
@@ -16,24 +17,6 @@
 #include "ui/shell_type_name.h"
 #include "ui/shown_rows.h"
 #include "ui/type_name_cache.h"
-
-// The record's field that a column shows.
-static const RefString& CellOf(const AttachmentRecord* record, int column) {
-    switch (column) {
-        case 1:
-            return record->typeName;
-        case 2:
-            return record->subject;
-        case 3:
-            return record->sender;
-        case 4:
-            return record->date;
-        case 5:
-            return record->folderName;
-        default:
-            return record->fileName;
-    }
-}
 
 static void AddColumns(HWND listView) {
     RECT client;
@@ -249,17 +232,18 @@ AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* st
     return RecordAt(state, NextRow(state->listView, LVNI_SELECTED));
 }
 
-static void AnswerDisplayInfo(NMLVDISPINFOA* info, const SearchWindowState* state) {
+void AnswerResultCell(NMLVDISPINFOA* info, const SearchWindowState* state) {
     LVITEMA& item = info->item;
     if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= state->shownRows.size()) {
         if (item.mask & LVIF_TEXT) CopyCellText(nullptr, item.pszText, item.cchTextMax);
         return;
     }
     const ShownRow& row = state->shownRows[item.iItem];
-    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = row.iconIndex;
-    if (item.mask & LVIF_TEXT) {
-        CopyCellText(TextOf(CellOf(row.record, item.iSubItem)), item.pszText, item.cchTextMax);
-    }
+    int column = item.iSubItem;
+    bool withIcon = column >= 0 && column < kResultColumnCount && kResultColumns[column].withIcon;
+    if ((item.mask & LVIF_IMAGE) && withIcon) item.iImage = row.iconIndex;
+    if (item.mask & LVIF_TEXT)
+        CopyCellText(TextOf(ResultCell(row.record, item.iSubItem)), item.pszText, item.cchTextMax);
 }
 
 // Windows Vista and later send it for type-to-find; MinGW's headers lack it.
@@ -295,8 +279,7 @@ static int32_t FindRowByName(const SearchWindowState* state, const FoldedText& w
 // none of our rows') find nothing; every other search is by text, LVFI_WRAP
 // alone included.
 template <typename FindItem>
-static int32_t AnswerFind(const NMHDR* header, const SearchWindowState* state) {
-    const FindItem* find = reinterpret_cast<const FindItem*>(header);
+static int32_t FindRow(const FindItem* find, const SearchWindowState* state) {
     UINT flags = find->lvfi.flags;
     if (flags & (LVFI_NEARESTXY | LVFI_PARAM)) return -1;
     if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING | LVFI_WRAP))) return -1;
@@ -305,22 +288,10 @@ static int32_t AnswerFind(const NMHDR* header, const SearchWindowState* state) {
     return FindRowByName(state, wanted, flags, find->iStart);
 }
 
-bool AnswerResultCell(const NMHDR* header, SearchWindowState* state) {
-    if (header->hwndFrom != state->listView || header->code != LVN_GETDISPINFOA) return false;
-    AnswerDisplayInfo(reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(header)), state);
-    return true;
+int32_t FindResultRow(const NMLVFINDITEMA* find, const SearchWindowState* state) {
+    return FindRow(find, state);
 }
 
-bool AnswerResultFind(const NMHDR* header, SearchWindowState* state, intptr_t* row) {
-    if (header->hwndFrom != state->listView) return false;
-    switch (header->code) {
-        case LVN_ODFINDITEMA:
-            *row = AnswerFind<NMLVFINDITEMA>(header, state);
-            return true;
-        case LVN_ODFINDITEMW:
-            *row = AnswerFind<NMLVFINDITEMW>(header, state);
-            return true;
-        default:
-            return false;
-    }
+int32_t FindResultRow(const NMLVFINDITEMW* find, const SearchWindowState* state) {
+    return FindRow(find, state);
 }

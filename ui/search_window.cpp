@@ -41,9 +41,9 @@ static BOOL OnInitSearchDialog(HWND dialog) {
 }
 
 // The host may run its own loop inside the call, where a new search frees
-// the records: it gets a copy of the id that outlives them. False when the
-// window went inside the host's loop.
-static bool ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
+// the records, or the window goes: it gets a copy of the id that outlives
+// them, and nothing of the state is used after the call.
+static void ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
     char id[256];
     size_t length = std::strlen(TextOf(messageId));
     if (length >= sizeof id) length = sizeof id - 1;
@@ -51,25 +51,42 @@ static bool ShowMessageInHost(const RefString& messageId, SearchWindowState* sta
     id[length] = '\0';
     BeginHostCall(state);
     g_hostApi.BKA_SetCurrentMail(id);
-    return EndHostCall(state);
+    EndHostCall(state);
 }
 
-static BOOL OnSearchNotify(HWND dialog, const NMHDR* header, SearchWindowState* state) {
-    // A cell's text goes into the list's own buffer; only a found row is the
-    // dialog's result.
-    if (AnswerResultCell(header, state)) return FALSE;
-    intptr_t row = 0;
-    if (AnswerResultFind(header, state, &row)) {
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, row);
-        return TRUE;
-    }
+static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
-    if (record && record->messageId.node) {
-        if (!ShowMessageInHost(record->messageId, state))
-            return FALSE;  // the host closed us in its loop
+    if (record && record->messageId.node) ShowMessageInHost(record->messageId, state);
+}
+
+// A found row is the dialog's result, which only a TRUE return passes on.
+static BOOL ReturnFoundRow(HWND dialog, int32_t row) {
+    SetWindowLongPtrA(dialog, DWLP_MSGRESULT, row);
+    return TRUE;
+}
+
+// The list is the only control that notifies: one handler a notification. A
+// cell's text goes into the list's own buffer, not the dialog's result.
+static BOOL OnListNotify(HWND dialog, NMHDR* header, SearchWindowState* state) {
+    switch (header->code) {
+        case LVN_GETDISPINFOA:
+            AnswerResultCell(reinterpret_cast<NMLVDISPINFOA*>(header), state);
+            return FALSE;
+        case LVN_ODFINDITEMA:
+            return ReturnFoundRow(dialog,
+                                  FindResultRow(reinterpret_cast<NMLVFINDITEMA*>(header), state));
+        case LVN_ODFINDITEMW:
+            return ReturnFoundRow(dialog,
+                                  FindResultRow(reinterpret_cast<NMLVFINDITEMW*>(header), state));
+        case NM_DBLCLK:
+            ShowDoubleClickedMessage(header, state);
+            return FALSE;
+        case LVN_COLUMNCLICK:
+            OnColumnClick(header, state);
+            return FALSE;
+        default:
+            return FALSE;
     }
-    OnColumnClick(header, state);
-    return FALSE;
 }
 
 // Undoes only the search's own disabling: a window that was disabled before
@@ -137,9 +154,11 @@ static INT_PTR DispatchSearchMessage(HWND dialog, UINT message, WPARAM wParam, L
         case WM_GETMINMAXINFO:
             if (state) LimitTrackSize(state, reinterpret_cast<MINMAXINFO*>(lParam));
             return FALSE;
-        case WM_NOTIFY:
-            if (!state) return FALSE;
-            return OnSearchNotify(dialog, reinterpret_cast<const NMHDR*>(lParam), state);
+        case WM_NOTIFY: {
+            NMHDR* header = reinterpret_cast<NMHDR*>(lParam);
+            if (!state || header->hwndFrom != state->listView) return FALSE;
+            return OnListNotify(dialog, header, state);
+        }
         case WM_COMMAND:
             return OnSearchDialogCommand(dialog, LOWORD(wParam));
         case WM_NCDESTROY:

@@ -1,7 +1,7 @@
 // Making and unmaking the open search window's state.
 #pragma once
 
-#include "search/win_handles.h"
+#include "host/win_handles.h"
 
 struct SearchWindowState;
 

@@ -8,8 +8,7 @@ void AppendShownRow(SearchWindowState* state, AttachmentRecord* record, int32_t 
 
 void SortShownRows(std::vector<ShownRow>* rows, ResultComparator compare, bool ascending) {
     std::stable_sort(rows->begin(), rows->end(), [=](const ShownRow& a, const ShownRow& b) {
-        return compare(reinterpret_cast<intptr_t>(a.record), reinterpret_cast<intptr_t>(b.record),
-                       ascending) < 0;
+        return compare(a.record, b.record, ascending) < 0;
     });
 }
 

@@ -2,7 +2,7 @@
 // they follow, measured once when the window opens.
 #pragma once
 
-#include "search/win_handles.h"
+#include "host/win_handles.h"
 
 struct SearchWindowState;
 struct tagMINMAXINFO;

@@ -23,7 +23,6 @@
 //   frame of ours is on the stack; then a close.
 #include "ui/window_lifecycle.h"
 
-#include "host/plugin_entry.h"
 #include "host/plugin_globals.h"
 #include "search/search_state.h"
 #include "ui/search_window_state.h"

@@ -10,6 +10,7 @@
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/scanner.h"
+#include "search/search_driver.h"
 #include "search/search_state.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
@@ -32,8 +33,7 @@ class ResultListTest : public ::testing::Test {
 };
 
 int Compare(int column, const AttachmentRecord& a, const AttachmentRecord& b, int ascending) {
-    return ResultComparators[column](reinterpret_cast<intptr_t>(&a), reinterpret_cast<intptr_t>(&b),
-                                     ascending);
+    return ResultComparators[column](&a, &b, ascending != 0);
 }
 
 TEST(ResultComparatorsTest, AbsentEmptySharedAndHighBytes) {
