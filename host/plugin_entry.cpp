@@ -1,6 +1,7 @@
 #include "host/plugin_entry.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "host/host_api.h"
 #include "host/plugin_globals.h"
@@ -30,15 +31,19 @@ void ShowAboutBox(HWND owner) {
     MessageBoxA(owner, kAboutText, kPlugInName, MB_OK);
 }
 
-// The about box is the thread's standard dialog with the plug-in's caption.
+// The about box is the thread's standard dialog with the plug-in's caption,
+// which no other window of ours has (theirs begin "Quenfold" and go on
+// otherwise). Compared in UTF-16, as the box keeps it: read back through an
+// ANSI code page other than 932 (Windows' UTF-8 one), the bytes would differ.
 static BOOL CALLBACK CloseIfAboutBox(HWND window, LPARAM found) {
     char name[16] = "";
-    char caption[64] = "";
     // The class first: only dialogs are asked for their caption.
     GetClassNameA(window, name, sizeof name);
     if (std::strcmp(name, "#32770") != 0) return TRUE;
-    GetWindowTextA(window, caption, sizeof caption);
-    if (std::strcmp(caption, kPlugInName) == 0) {
+    WCHAR caption[64] = L"", aboutCaption[64] = L"";
+    GetWindowTextW(window, caption, 64);
+    MultiByteToWideChar(CP_ACP, 0, kPlugInName, -1, aboutCaption, 64);
+    if (std::wmemcmp(caption, aboutCaption, 64) == 0) {  // both zero-filled past their end
         *reinterpret_cast<bool*>(found) = true;
         SendMessageA(window, WM_COMMAND, IDOK, 0);  // ends its loop, as its button does
     }

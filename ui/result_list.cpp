@@ -38,10 +38,9 @@ void InitResultList(SearchWindowState* state, HWND dialog) {
     LRESULT exStyle = SendMessageA(state->listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(state->listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, exStyle | LVS_EX_FULLROWSELECT);
 
-    SHFILEINFOA info = {};
+    SHFILEINFOA info;
     state->imageList = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoA("C:\\", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
+        AskShellByName("C:\\", SHGFI_SYSICONINDEX | SHGFI_SMALLICON, &info));
     SendMessageA(state->listView, LVM_SETIMAGELIST, LVSIL_SMALL,
                  reinterpret_cast<LPARAM>(state->imageList));
 

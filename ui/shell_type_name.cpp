@@ -2,6 +2,7 @@
 
 #include <windows.h>
 // The shell's declarations need <windows.h> first.
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -10,14 +11,36 @@
 #include "ui/shell_name.h"
 #include "ui/type_name_cache.h"
 
+// The shell wants COM on the calling thread, which the host's may or may not
+// have: it is started around each query and given back at once, so the host
+// finds its thread as it left it, and a thread already in the multithreaded
+// apartment (RPC_E_CHANGED_MODE) is used as it is. ole32 is loaded by name
+// for the query, not imported: a host that never searches never loads it.
+DWORD_PTR AskShellByName(const char* name, UINT flags, SHFILEINFOA* info) {
+    typedef HRESULT(WINAPI * StartCom)(void*, DWORD);
+    typedef void(WINAPI * EndCom)();
+    HMODULE ole = LoadLibraryA("ole32.dll");
+    StartCom start = ole ? reinterpret_cast<StartCom>(
+                               reinterpret_cast<void*>(GetProcAddress(ole, "CoInitializeEx")))
+                         : nullptr;
+    EndCom end = ole ? reinterpret_cast<EndCom>(
+                           reinterpret_cast<void*>(GetProcAddress(ole, "CoUninitialize")))
+                     : nullptr;
+    HRESULT com =
+        start && end ? start(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE) : E_FAIL;
+    std::memset(info, 0, sizeof *info);
+    DWORD_PTR result = SHGetFileInfoA(name, FILE_ATTRIBUTE_NORMAL, info, sizeof *info,
+                                      flags | SHGFI_USEFILEATTRIBUTES);
+    if (SUCCEEDED(com)) end();
+    if (ole) FreeLibrary(ole);
+    return result;
+}
+
 // One query for a name already fit to hand to the shell (ShellQueryName).
 static bool AskShell(const char* shellName, char* typeName, int32_t* iconIndex) {
     SHFILEINFOA info;
-    std::memset(&info, 0, sizeof info);
-    DWORD_PTR ok = SHGetFileInfoA(
-        shellName, FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
-    if (!ok) return false;
+    if (!AskShellByName(shellName, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_SMALLICON, &info))
+        return false;
     std::memcpy(typeName, info.szTypeName, sizeof info.szTypeName);
     typeName[sizeof info.szTypeName - 1] = '\0';
     *iconIndex = info.iIcon;

@@ -1,11 +1,18 @@
 // Asks the shell, by name only, for a file name's type name and small icon.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+// The shell's declarations need <windows.h> first.
+#include <shellapi.h>
 
 struct RefString;
 struct TypeNameCache;
 
+// SHGetFileInfoA for a name, by the name only (SHGFI_USEFILEATTRIBUTES with
+// FILE_ATTRIBUTE_NORMAL), with COM on the thread meanwhile.
+DWORD_PTR AskShellByName(const char* name, UINT flags, SHFILEINFOA* info);
 // One shell query for fileName (null reads as empty), handing the shell at
 // most kShellNameLimit bytes. False when the shell fails; typeName holds 80
 // bytes.
