@@ -33,7 +33,6 @@
 #include "ui/resource.h"
 #include "ui/shell_name.h"
 #include "ui/shell_type_name.h"
-#include "ui/type_name_cache.h"
 
 void RealRunSearch(bool) QF_REAL("_Z9RunSearchb");
 void RealScanMessageSource(char*, SearchWindowState*, const RefString*, const RefString*)

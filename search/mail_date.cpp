@@ -108,17 +108,13 @@ bool FormatMailDate(const char* value, char* buffer) {
     if (!ConvertMailTimeToLocal(fields, zone, &local)) return false;
     // A year past 9999 would break the column's fixed width and text order.
     if (local.year < 0 || local.year > 9999) return false;
-    char* out = PutDigits(buffer, local.year, 4);
-    *out++ = '/';
-    out = PutDigits(out, local.month, 2);
-    *out++ = '/';
-    out = PutDigits(out, local.day, 2);
-    *out++ = ' ';
-    out = PutDigits(out, local.hour, 2);
-    *out++ = ':';
-    out = PutDigits(out, local.minute, 2);
-    *out++ = ':';
-    out = PutDigits(out, local.second, 2);
+    const int parts[6] = {local.year, local.month,  local.day,
+                          local.hour, local.minute, local.second};
+    char* out = buffer;
+    for (int i = 0; i < 6; ++i) {
+        if (i) *out++ = " // ::"[i];  // the separator before each part
+        out = PutDigits(out, parts[i], i ? 2 : 4);
+    }
     *out = '\0';
     return true;
 }

@@ -14,15 +14,15 @@
 // the list, and selected again if the input selected nothing else. Windows'
 // list does not walk; it ends with the same selection either way.
 
-static int32_t SelectedRow(HWND list) {
-    return static_cast<int32_t>(
-        SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+int32_t NextRow(HWND list, UINT flag) {
+    return static_cast<int32_t>(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
 }
 
-static void SetSelected(HWND list, int32_t row, bool selected) {
+void SetRowState(HWND list, int32_t row, UINT state, UINT mask) {
+    if (row < 0) return;
     LVITEMA item = {};
-    item.state = selected ? LVIS_SELECTED : 0;
-    item.stateMask = LVIS_SELECTED;
+    item.state = state;
+    item.stateMask = mask;
     SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
@@ -51,8 +51,8 @@ static bool MayMoveSelection(HWND list, UINT message, WPARAM wParam, LPARAM lPar
         case WM_RBUTTONDOWN: {
             int32_t row = RowAt(list, lParam);
             if (row >= 0) return row != selected;
-            *restore = false;
-            return !(wParam & (MK_SHIFT | MK_CONTROL));
+            *restore = false;  // a right click there deselects even with Ctrl or Shift
+            return message == WM_RBUTTONDOWN || !(wParam & (MK_SHIFT | MK_CONTROL));
         }
         default:
             return false;
@@ -70,17 +70,17 @@ static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, L
     if (!state || state->listView != list || !IsInput(message))
         return CallWindowProcA(listProc, list, message, wParam, lParam);
     bool restore = false;
-    int32_t selected = SelectedRow(list);
+    int32_t selected = NextRow(list, LVNI_SELECTED);
     if (selected >= 0 && MayMoveSelection(list, message, wParam, lParam, selected, &restore))
-        SetSelected(list, selected, false);
+        SetRowState(list, selected, 0, LVIS_SELECTED);
     else
         selected = -1;
     // A click runs the list's own loop until the button is up, where the
     // host's timers run too and the host may exit: this frame holds the state.
     BeginHostCall(state);
     LRESULT result = CallWindowProcA(listProc, list, message, wParam, lParam);
-    if (EndHostCall(state) && selected >= 0 && restore && SelectedRow(list) < 0)
-        SetSelected(list, selected, true);
+    if (EndHostCall(state) && selected >= 0 && restore && NextRow(list, LVNI_SELECTED) < 0)
+        SetRowState(list, selected, LVIS_SELECTED, LVIS_SELECTED);
     return result;
 }
 

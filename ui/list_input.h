@@ -1,7 +1,15 @@
-// Input to the results list that moves its one selection.
+// The results list's one selection: the rows it is on, and input that moves it.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdint>
+
+// The first row with the state flag (LVNI_SELECTED, LVNI_FOCUSED), or -1.
+int32_t NextRow(HWND list, UINT flag);
+// Sets the state of one row; -1, which would stand for every row (and which
+// Wine's list answers by walking them all), does nothing.
+void SetRowState(HWND list, int32_t row, UINT state, UINT mask);
 
 // Routes the list's keys and clicks through the plug-in first, so that a
 // selection change costs the same whatever the number of rows.

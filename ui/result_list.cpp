@@ -16,7 +16,6 @@
 #include "ui/result_compare.h"
 #include "ui/shell_type_name.h"
 #include "ui/shown_rows.h"
-#include "ui/type_name_cache.h"
 
 static void AddColumns(HWND listView) {
     RECT client;
@@ -117,7 +116,9 @@ void AddResultRow(AttachmentRecord* record, SearchWindowState* state) {
                  LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
-// Shows the arrow of the sorted column, and none on the others.
+// Shows the arrow of the sorted column, and none on the others. Windows draws
+// these arrows from common controls 6 on: a host without a manifest (5.81)
+// sorts all the same but shows no arrow. Wine's header draws them in both.
 static void SetHeaderArrows(SearchWindowState* state) {
     HWND header = reinterpret_cast<HWND>(SendMessageA(state->listView, LVM_GETHEADER, 0, 0));
     for (int column = 0; column < kResultColumnCount; ++column) {
@@ -128,20 +129,6 @@ static void SetHeaderArrows(SearchWindowState* state) {
             item.fmt |= state->sortAscending ? HDF_SORTUP : HDF_SORTDOWN;
         SendMessageA(header, HDM_SETITEMA, column, reinterpret_cast<LPARAM>(&item));
     }
-}
-
-// Row -1 stands for every row: callers pass a real row only.
-static void SetRowState(HWND listView, int32_t row, UINT state, UINT mask) {
-    if (row < 0) return;
-    LVITEMA item = {};
-    item.state = state;
-    item.stateMask = mask;
-    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-static int32_t NextRow(HWND listView, UINT flag) {
-    return static_cast<int32_t>(
-        SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flag));
 }
 
 void ClearResultList(SearchWindowState* state) {
@@ -233,16 +220,16 @@ AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* st
 
 void AnswerResultCell(NMLVDISPINFOA* info, const SearchWindowState* state) {
     LVITEMA& item = info->item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= state->shownRows.size()) {
-        if (item.mask & LVIF_TEXT) CopyCellText(nullptr, item.pszText, item.cchTextMax);
-        return;
-    }
-    const ShownRow& row = state->shownRows[item.iItem];
+    const ShownRow* row =
+        item.iItem >= 0 && static_cast<size_t>(item.iItem) < state->shownRows.size()
+            ? &state->shownRows[item.iItem]
+            : nullptr;  // none: an empty cell
     int column = item.iSubItem;
     bool withIcon = column >= 0 && column < kResultColumnCount && kResultColumns[column].withIcon;
-    if ((item.mask & LVIF_IMAGE) && withIcon) item.iImage = row.iconIndex;
+    if (row && withIcon && (item.mask & LVIF_IMAGE)) item.iImage = row->iconIndex;
     if (item.mask & LVIF_TEXT)
-        CopyCellText(TextOf(ResultCell(row.record, item.iSubItem)), item.pszText, item.cchTextMax);
+        CopyCellText(row ? TextOf(ResultCell(row->record, column)) : nullptr, item.pszText,
+                     item.cchTextMax);
 }
 
 // Windows Vista and later send it for type-to-find; MinGW's headers lack it.
@@ -251,18 +238,23 @@ void AnswerResultCell(NMLVDISPINFOA* info, const SearchWindowState* state) {
 #endif
 
 // The list's find by file name, without case, as LVFINDINFO's flags say: a
-// prefix with LVFI_PARTIAL or LVFI_SUBSTRING, else the whole name. The rows
-// from the start row to the end and, with LVFI_WRAP, on from the first row.
-// -1 for none.
-static int32_t FindRowByName(const SearchWindowState* state, const FoldedText& wanted, UINT flags,
-                             int32_t start) {
+// prefix with LVFI_PARTIAL or LVFI_SUBSTRING, else the whole name, LVFI_WRAP
+// alone included; a nearest position (icon views only) and a parameter (the
+// list knows none of ours) find nothing. The rows from the start row to the
+// end and, with LVFI_WRAP, on from the first row; -1 for none. Lists differ
+// in which form they send, whatever the window's own form: Windows sends the
+// A form to an ANSI dialog, Wine the W form.
+template <typename FindItem>
+static int32_t FindRow(const FindItem* find, const SearchWindowState* state) {
+    UINT flags = find->lvfi.flags;
+    if (flags & (LVFI_NEARESTXY | LVFI_PARAM)) return -1;
+    if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING | LVFI_WRAP))) return -1;
+    FoldedText wanted, name;
+    FoldText(find->lvfi.psz, &wanted);
     bool partial = (flags & (LVFI_PARTIAL | LVFI_SUBSTRING)) != 0;
-    bool wrap = (flags & LVFI_WRAP) != 0;
     int32_t count = static_cast<int32_t>(state->shownRows.size());
-    if (start < 0) start = 0;
-    if (start > count) start = count;
-    FoldedText name;
-    for (int32_t pass = 0, from = start, to = count; pass < (wrap ? 2 : 1);
+    int32_t start = find->iStart < 0 ? 0 : find->iStart > count ? count : find->iStart;
+    for (int32_t pass = 0, from = start, to = count; pass < (flags & LVFI_WRAP ? 2 : 1);
          ++pass, from = 0, to = start) {
         for (int32_t row = from; row < to; ++row) {
             FoldText(TextOf(state->shownRows[row].record->fileName), &name);
@@ -270,21 +262,6 @@ static int32_t FindRowByName(const SearchWindowState* state, const FoldedText& w
         }
     }
     return -1;
-}
-
-// Lists differ in which form they send for type-to-find, whatever the
-// window's own form: Windows sends the A form to an ANSI dialog, Wine the W
-// form. A nearest position (icon views only) and a parameter (the list knows
-// none of our rows') find nothing; every other search is by text, LVFI_WRAP
-// alone included.
-template <typename FindItem>
-static int32_t FindRow(const FindItem* find, const SearchWindowState* state) {
-    UINT flags = find->lvfi.flags;
-    if (flags & (LVFI_NEARESTXY | LVFI_PARAM)) return -1;
-    if (!(flags & (LVFI_STRING | LVFI_PARTIAL | LVFI_SUBSTRING | LVFI_WRAP))) return -1;
-    FoldedText wanted;
-    FoldText(find->lvfi.psz, &wanted);
-    return FindRowByName(state, wanted, flags, find->iStart);
 }
 
 int32_t FindResultRow(const NMLVFINDITEMA* find, const SearchWindowState* state) {

@@ -43,20 +43,17 @@ static BOOL OnInitSearchDialog(HWND dialog) {
 // The host may run its own loop inside the call, where a new search frees
 // the records, or the window goes: it gets a copy of the id that outlives
 // them, and nothing of the state is used after the call.
-static void ShowMessageInHost(const RefString& messageId, SearchWindowState* state) {
+static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
+    AttachmentRecord* record = OnResultDoubleClick(header, state);
+    if (!record || !record->messageId.node) return;
     char id[256];
-    size_t length = std::strlen(TextOf(messageId));
+    size_t length = std::strlen(TextOf(record->messageId));
     if (length >= sizeof id) length = sizeof id - 1;
-    std::memcpy(id, TextOf(messageId), length);
+    std::memcpy(id, TextOf(record->messageId), length);
     id[length] = '\0';
     BeginHostCall(state);
     g_hostApi.BKA_SetCurrentMail(id);
     EndHostCall(state);
-}
-
-static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
-    AttachmentRecord* record = OnResultDoubleClick(header, state);
-    if (record && record->messageId.node) ShowMessageInHost(record->messageId, state);
 }
 
 // A found row is the dialog's result, which only a TRUE return passes on.

@@ -7,7 +7,7 @@
 #include "search/search_driver.h"
 #include "search/search_state.h"
 #include "ui/result_list.h"
-#include "ui/type_name_cache.h"
+#include "ui/shell_type_name.h"
 #include "ui/window_layout.h"
 
 SearchWindowState* CreateSearchWindowState(HWND dialog) {

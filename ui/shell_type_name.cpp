@@ -8,8 +8,20 @@
 #include <cstring>
 #include <string>
 
-#include "ui/shell_name.h"
-#include "ui/type_name_cache.h"
+TypeNameCache* NewTypeNameCache() {
+    return new TypeNameCache();
+}
+
+void DeleteTypeNameCache(TypeNameCache* cache) {
+    EmptyTypeNameCache(cache);
+    delete cache;
+}
+
+void EmptyTypeNameCache(TypeNameCache* cache) {
+    if (!cache) return;
+    for (auto& entry : cache->answers) ReleaseRefString(&entry.second.typeName);
+    cache->answers.clear();
+}
 
 // The shell wants COM on the calling thread, which the host's may or may not
 // have: it is started around each query and given back at once, so the host
@@ -58,8 +70,8 @@ bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeN
     const char* shellName = ShellQueryName(fileName, shortName);
     std::string key;
     bool shared = ShellExtensionKey(shellName, &key);
-    const TypeNameAnswer* answer = shared ? FindTypeName(cache, key) : nullptr;
-    if (!answer) {
+    auto cached = shared ? cache->answers.find(key) : cache->answers.end();
+    if (cached == cache->answers.end()) {
         char text[80];
         int32_t icon = 0;
         if (!AskShell(shellName, text, &icon)) {
@@ -72,8 +84,15 @@ bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeN
             *iconIndex = icon;
             return true;
         }
-        answer = StoreTypeName(cache, key, text, icon);
+        cached = cache->answers.emplace(key, TypeNameAnswer{{nullptr}, icon}).first;
+        try {
+            AssignText(&cached->second.typeName, text);
+        } catch (...) {
+            cache->answers.erase(cached);  // out of memory: no answer without its type name
+            throw;
+        }
     }
+    const TypeNameAnswer* answer = &cached->second;
     AssignShared(typeName, &answer->typeName);
     *iconIndex = answer->iconIndex;
     return true;

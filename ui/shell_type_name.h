@@ -1,14 +1,38 @@
-// Asks the shell, by name only, for a file name's type name and small icon.
+// Asks the shell, by name only, for a file name's type name and small icon,
+// and keeps its answers per extension: asked with only the name (no disk
+// access), they depend on the name's extension alone, and one query costs
+// far more than a row.
 #pragma once
 
 #include <windows.h>
-
-#include <cstdint>
 // The shell's declarations need <windows.h> first.
 #include <shellapi.h>
 
-struct RefString;
-struct TypeNameCache;
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "search/ref_string.h"
+// The keys, and the names handed to the shell, are the shell's reading of a
+// name.
+#include "ui/shell_name.h"
+
+struct TypeNameAnswer {
+    RefString typeName;  // always present; shared by every row of the extension
+    int32_t iconIndex;   // in the system small image list
+};
+
+struct TypeNameCache {
+    // Key: ShellExtensionKey of the name handed to the shell.
+    std::map<std::string, TypeNameAnswer> answers;
+};
+
+TypeNameCache* NewTypeNameCache();
+// Releases every cached type name and frees the cache; accepts null.
+void DeleteTypeNameCache(TypeNameCache* cache);
+// Releases every cached type name, so that the next use of each extension
+// asks the shell afresh; accepts null.
+void EmptyTypeNameCache(TypeNameCache* cache);
 
 // SHGetFileInfoA for a name, by the name only (SHGFI_USEFILEATTRIBUTES with
 // FILE_ATTRIBUTE_NORMAL), with COM on the thread meanwhile.

@@ -21,7 +21,7 @@
 #include "tests/win/search_session_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
-#include "ui/type_name_cache.h"
+#include "ui/shell_type_name.h"
 
 // How many handles of the open window hold each node: the records' fields,
 // the data folder and the type names kept per extension.

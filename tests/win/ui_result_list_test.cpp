@@ -17,7 +17,7 @@
 #include "ui/result_columns.h"
 #include "ui/result_compare.h"
 #include "ui/result_list.h"
-#include "ui/type_name_cache.h"
+#include "ui/shell_type_name.h"
 
 namespace {
 
