@@ -140,6 +140,34 @@ qf_session_make_prefix() {
   mv "$new" "$WINEPREFIX"
 }
 
+# Japanese Windows draws dialogs in MS UI Gothic: Wine substitutes that face
+# for "MS Shell Dlg" at code page 932 (FontSubstitutes, which it rewrites when
+# the code page changes) but lacks it, and falls back to a fixed-width gothic
+# that clips the dialogs' texts. Each Japanese UI face is replaced by the
+# installed IPA face of like metrics (proportional or fixed); every Wine
+# process reads the replacements as it starts.
+qf_font_replacements=("MS UI Gothic=IPAPGothic" "MS PGothic=IPAPGothic"
+  "Meiryo UI=IPAPGothic" "MS Gothic=IPAGothic")
+
+# Writes the replacements into a prefix that lacks them (a new one, or one an
+# older checkout made) before the session's first program. The prefix's
+# registry file tells: a keeper that starts alone has ended the last server,
+# which saved it; where it lags (a server taken over), they are written again.
+qf_session_fonts() {
+  local dir=$1 entry line have want=() missing=
+  for entry in "${qf_font_replacements[@]}"; do want+=("\"${entry%%=*}\"=\"${entry#*=}\""); done
+  have=$(awk '/^\[/ { keep = index($0, "[Software\\\\Wine\\\\Fonts\\\\Replacements]") == 1 } keep' \
+    "$WINEPREFIX/user.reg" 2>/dev/null) || have=
+  for line in "${want[@]}"; do
+    [[ $'\n'$have$'\n' == *$'\n'"$line"$'\n'* ]] || missing=1
+  done
+  [ -n "$missing" ] || return 0
+  printf '%s\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' "${want[@]}" \
+    >"$dir/fonts.reg"
+  wine reg import "$(qf_winpath "$dir/fonts.reg")" >/dev/null 2>&1 ||
+    echo "quenfold: the Japanese font replacements could not be written into $WINEPREFIX" >&2
+}
+
 # The keeper, run detached as "session.sh keep DIR alone|shared": Xvfb, the
 # persistent server and the first programs; prints the display once they run,
 # and stops the display (by the pid it started) once the server or the
@@ -186,6 +214,7 @@ qf_session_serve() {
   export DISPLAY
   qf_session_make_prefix || { [ -n "$adopted" ] || kill "$xvfb"; return 1; }
   wineserver -p >/dev/null 2>&1 || true # taken over, it runs already
+  qf_session_fonts "$dir"
   # The desktop lives while programs follow each other within a second.
   wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
   echo "$DISPLAY" >"$dir/display"

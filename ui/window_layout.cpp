@@ -93,6 +93,11 @@ void LayOutControls(const SearchWindowState* state) {
     for (int i = kMovesBeforeList; i < kAnchorCount; ++i) {
         MoveControl(state->dialog, kAnchors[i], state, client);
     }
+    // Under Windows and Wine alike a move copies a control's pixels and leaves
+    // it valid, while the dialog (no WS_CLIPCHILDREN) erases the area it grew
+    // by over the controls moved into it; Wine's header also keeps the divider
+    // it drew at its old right end. So all is painted again, after the erase.
+    RedrawWindow(state->dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void LimitTrackSize(const SearchWindowState* state, MINMAXINFO* info) {
