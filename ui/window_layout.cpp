@@ -52,12 +52,16 @@ RECT ControlRectInClient(HWND dialog, int controlId) {
     return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
 }
 
+// Under Windows and Wine alike a move copies a control's pixels and leaves it
+// valid, while the dialog (no WS_CLIPCHILDREN) erases the area it grew by over
+// the controls moved into it: each moved control paints again, after the erase.
 void MoveControl(HWND dialog, const ControlAnchor& anchor, const SearchWindowState* state,
                  const RECT& client) {
-    SetWindowPos(GetDlgItem(dialog, anchor.controlId), nullptr,
-                 Follow(anchor.xKind, state->*anchor.x, client.right),
+    HWND control = GetDlgItem(dialog, anchor.controlId);
+    SetWindowPos(control, nullptr, Follow(anchor.xKind, state->*anchor.x, client.right),
                  Follow(anchor.yKind, state->*anchor.y, client.bottom), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);  // a border too
 }
 
 }  // namespace
@@ -93,11 +97,9 @@ void LayOutControls(const SearchWindowState* state) {
     for (int i = kMovesBeforeList; i < kAnchorCount; ++i) {
         MoveControl(state->dialog, kAnchors[i], state, client);
     }
-    // Under Windows and Wine alike a move copies a control's pixels and leaves
-    // it valid, while the dialog (no WS_CLIPCHILDREN) erases the area it grew
-    // by over the controls moved into it; Wine's header also keeps the divider
-    // it drew at its old right end. So all is painted again, after the erase.
-    RedrawWindow(state->dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    // The header keeps the divider it drew at its old right end (Wine's).
+    InvalidateRect(reinterpret_cast<HWND>(SendMessageA(state->listView, LVM_GETHEADER, 0, 0)),
+                   nullptr, TRUE);
 }
 
 void LimitTrackSize(const SearchWindowState* state, MINMAXINFO* info) {
