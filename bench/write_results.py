@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Stitches a bench run's outputs (win_bench's "key value" lines, hyperfine's
-and Google Benchmark's JSON) into bench/results.md, and prints it.
+and Google Benchmark's JSON) into bench/results.md, and prints it. The
+file's closing "## History" section is carried over from the last one.
 
 usage: write_results.py OUT_DIR RESULTS_MD
 """
@@ -181,6 +182,17 @@ def before_after(out, run):
     return lines
 
 
+def kept_history(results):
+    """The "## History" section at the end of the last results, written by
+    hand: a run replaces the figures above it and keeps it."""
+    try:
+        old = open(results).read()
+    except OSError:
+        return ""
+    at = old.find("\n## History\n")
+    return old[at:] if at >= 0 else ""
+
+
 def main(out, results):
     raw = key_values(os.path.join(out, "win_bench.txt"))
     w = {k: float(v) for k, v in raw.items() if "," not in v}
@@ -285,7 +297,7 @@ def main(out, results):
              ("start-up of ./quenfold search at most 2 s", "%.2f s" % startup, startup <= 2)]
     lines += ["", "## Goals", "", "| goal | measured | status |", "|---|---|---|"]
     lines += ["| %s | %s | %s |" % (g, m, "met" if ok else "**not met**") for g, m, ok in goals]
-    text = "\n".join(lines) + "\n"
+    text = "\n".join(lines) + "\n" + kept_history(results)
     open(results, "w").write(text)
     sys.stdout.write(text)
 

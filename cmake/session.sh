@@ -10,6 +10,18 @@
 # Beside them: "display" names the display while the session can be joined,
 # "keeper.pid" the last keeper, "xvfb.pid" its Xvfb (a killed keeper's is
 # found and stopped by the next), "keeper.err" why a keeper could not start.
+# $QF_SESSION_DIR is build/winNN/session, or $QUENFOLD_WINE_DIR/session for
+# the scratch prefixes of cmake/session-checks.sh. A keeper started alone
+# ends what a killed keeper left; one started while sessions still run on a
+# killed keeper's server takes the server and display over. The prefix is
+# made under a temporary name and renamed whole (qf_session_make_prefix).
+# Beyond the session: a session holds build/.build.lock shared, so a build
+# waits rather than relinks what it runs (cmake/build.sh); packages and
+# benchmarks take turns on build/.package.lock and build/.bench.lock; Wine
+# programs take the default TMPDIR, under which Wine finds the prefix's
+# server (cmake/wine-run.sh). ./quenfold test ends with searches side by
+# side and after a killed one (check_side_by_side), then starts that go
+# wrong on a scratch prefix (cmake/session-checks.sh).
 . "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 
 # Time limits in seconds. A first start makes the prefix (5 to 8 s alone,

@@ -6,12 +6,17 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "devhost/devhost_control.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/scanner.h"
 #include "search/search_driver.h"
 #include "search/search_state.h"
+#include "tests/win/mail_store_support.h"
 #include "tests/win/ui_window_support.h"
 #include "ui/resource.h"
 #include "ui/result_columns.h"
@@ -314,6 +319,48 @@ TEST_F(ResultListTest, SortsKeepTiesInOrderAndTheSelectionOnItsRecord) {
     ClickColumn(0);
     EXPECT_EQ(NextRow(LVNI_SELECTED), 300);
     EXPECT_EQ(SendMessageA(ResultList(), LVM_GETTOPINDEX, 0, 0), 0);
+
+    // Ties among many rows (an unstable sort keeps a handful in order): forty
+    // messages in three folders at four times, sorted by date and then by
+    // folder either way, keep each folder's rows in date order and the rows of
+    // one folder and time in the order found.
+    const char* const folders[] = {"Inbox\\", "Inbox\\Work\\", "Inbox\\Home\\"};
+    std::vector<StoreMessage> messages;
+    for (int n = 0; n < 40; ++n) {
+        std::string name = "m" + std::to_string(100 + n) + ".txt";
+        std::string source = MessageWithAttachments("s", {name});
+        source.replace(source.find("10:00:00"), 2, std::to_string(10 + n * 3 % 4));
+        messages.push_back({folders[n % 3], std::to_string(100 + n) + ".eml", source});
+    }
+    std::string store = MakeMailStore(messages);
+    CloseSearchWindowIfOpen();  // a window takes the data folder when it opens
+    DevhostSetDataFolder(store);
+    DevhostSetCurrentFolder("Inbox\\");
+    ClickButton(OpenFromMenu(), IDC_SEARCH);
+    ASSERT_EQ(RowCount(), 40);
+    const std::vector<std::string> found = Column(0);
+    auto foundAt = [&found](const std::string& name) {
+        return std::find(found.begin(), found.end(), name) - found.begin();
+    };
+    ClickColumn(4);
+    for (bool ascending : {true, false}) {
+        ClickColumn(5);
+        std::vector<std::string> names = Column(0), dates = Column(4), folderNames = Column(5);
+        std::vector<std::string> outOfOrder;  // rows that should come before the row above
+        for (size_t row = 1; row < names.size(); ++row) {
+            bool inOrder;
+            if (folderNames[row - 1] != folderNames[row])
+                inOrder = (folderNames[row - 1] < folderNames[row]) == ascending;
+            else if (dates[row - 1] != dates[row])
+                inOrder = dates[row - 1] < dates[row];
+            else
+                inOrder = foundAt(names[row - 1]) < foundAt(names[row]);
+            if (!inOrder) outOfOrder.push_back(names[row]);
+        }
+        EXPECT_EQ(outOfOrder, std::vector<std::string>{})
+            << (ascending ? "ascending" : "descending");
+    }
+    RemoveTempMailStore(store);
 }
 
 int FindRow(UINT flags, const char* text, int start) {
