@@ -542,6 +542,22 @@ TEST_F(ResultListTest, CellsReadFromOutsideGiveWhatAListKeepingTheTextsGives) {
     EXPECT_EQ(ReadCell(ResultList(), 6, 2, 512, &length), std::string(511, 'n'));
     EXPECT_EQ(length, 511);
     EXPECT_EQ(ReadCell(ResultList(), 2, 0, 4, &length), "\x82\xa0");  // whole characters only
+
+    // The same, asked as Windows' list asks the dialog (Wine's hands the
+    // reader's own buffer through).
+    for (int size : {1, 3, 4, 5}) {
+        char cell[8] = "#######";
+        NMLVDISPINFOA info = {};
+        info.hdr = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(LVN_GETDISPINFOA)};
+        info.item.mask = LVIF_TEXT;
+        info.item.iItem = 2;
+        info.item.pszText = cell;
+        info.item.cchTextMax = size;
+        SendMessageA(g_searchWindow, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&info));
+        EXPECT_EQ(std::string(cell), std::string("\x82\xa0\x82\xa2", size < 3   ? 0
+                                                                     : size < 5 ? 2
+                                                                                : 4));
+    }
 }
 
 }  // namespace
