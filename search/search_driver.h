@@ -13,8 +13,8 @@ bool ScanFolder(const char* folderId, SearchWindowState* state);
 bool WalkFolders(SearchWindowState* state, const char* dataFolder, const char* folderId);
 
 // Supplied by the results list, which the search fills. Rows added between
-// BeginRowBatch and EndRowBatch are drawn once, when the batch ends: each
-// insertion into a drawn list costs a redraw of its own. Drawing is held only
+// BeginRowBatch and EndRowBatch are drawn when the batch ends: each row
+// added to a drawn list costs a redraw of its own. Drawing is held only
 // once a row arrives, so a batch without rows costs nothing.
 void BeginRowBatch(SearchWindowState* state);
 void EndRowBatch(SearchWindowState* state);
@@ -34,5 +34,5 @@ void TimePacedPaint(SearchWindowState* state);
 // while painting stays a small share of the search even where one paint of
 // the list costs 20 to 30 ms, as under Wine on a virtual display.
 enum { kRowPaintInterval = 200 };
-// Deletes every row and removes the sort indication.
+// Empties the list (rows, selection, sort) and the cache of type names.
 void ClearResultList(SearchWindowState* state);

@@ -42,7 +42,7 @@ static BOOL OnInitSearchDialog(HWND dialog) {
 
 // The host may run its own loop inside the call, where a new search frees
 // the records, or the window goes: it gets a copy of the id that outlives
-// them, and nothing of the state is used after the call.
+// them, and the state is held across the call.
 static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (!record || !record->messageId.node) return;
