@@ -52,10 +52,8 @@ struct SearchWindowState {
     std::vector<ShownRow> shownRows;
 
     TypeNameCache* typeCache;
-    uint8_t rowBatch;  // 0 none, 1 open, 2 open with the list's drawing held
-    // A search lets its held rows be drawn at most once per paintInterval
-    // milliseconds, the first ones at once and the last ones when it ends.
-    uint32_t paintInterval;
+    uint8_t rowBatch;        // 0 none, 1 open, 2 open with the list's drawing held
+    uint32_t paintInterval;  // the shortest wait between two paints of a search, ms
     uint32_t lastPaintTick;  // when the batch last let the list draw
     uint32_t rowPaints;      // how often the current batch let the list draw
     // What the list's last paint in a search cost (the drain that followed
