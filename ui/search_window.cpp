@@ -95,7 +95,7 @@ static void RestoreEnabled(HWND window, BOOL wasDisabled) {
 
 static void SearchCommand(HWND dialog) {
     SearchWindowState* state = g_searchState;
-    if (!state || !BeginSearch(state)) return;  // one search at a time
+    if (!state || !BeginSearch(state)) return;
     HWND hostMainWindow = g_hostMainWindow;
     BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
     BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);
