@@ -24,8 +24,8 @@ HWND OpenSearchWindow(HWND hostMainWindow) {
 }
 
 BOOL RaiseSearchWindow() {
-    // A window destroyed during a search keeps its state until the search
-    // unwinds; its old handle may name another window by then.
+    // A destroyed window's state stays while a frame of ours holds it (a search,
+    // a call into the host); its old handle may name another window by then.
     if (g_searchState && g_searchState->phase == kWindowGone) return FALSE;
     return SetWindowPos(g_searchWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
