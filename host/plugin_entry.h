@@ -1,5 +1,5 @@
 // What the plug-in's exported callbacks do: the menu command, the
-// information record and the about box.
+// information record, the about box and the host's exit.
 #pragma once
 
 #include <windows.h>
@@ -17,8 +17,7 @@ void AddSearchMenuItem(HMENU menu, int menuType);
 void FillPlugInInfo(char* record);
 // Shows the about box over owner until it is dismissed.
 void ShowAboutBox(HWND owner);
-// The host is about to unload the library: no window of ours may outlive
-// it. The search window goes as its close button makes it go; the about box,
-// whose modal loop may be on the stack, closes. Where frames of ours are still
-// on the stack, the library stays loaded until they have returned.
+// The host is about to unload the library, which no window of ours may
+// outlive: the search window and the about box (whose loop may be on the
+// stack) close, and the library is pinned if frames of ours are to return to it.
 void CloseWindowsForExit();

@@ -8,8 +8,8 @@ struct SearchWindowState;
 extern HINSTANCE g_instance;   // both dialog templates load from it
 extern HWND g_hostMainWindow;  // disabled while a search runs
 extern HWND g_searchWindow;    // read only to raise the window
-// The open search window's state; a destroyed window's state stays until the
-// last frame of ours that holds it has returned (ui/window_lifecycle.cpp).
+// The search window's state, or null; a destroyed window's state stays while
+// a frame of ours still holds it (ui/window_lifecycle.cpp).
 extern SearchWindowState* g_searchState;
 
 // Keeps this module mapped until the process ends: the host unloads it after

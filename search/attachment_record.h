@@ -15,7 +15,6 @@ struct AttachmentRecord {
 
 // A record with all seven fields absent; the caller owns it.
 AttachmentRecord* NewAttachmentRecord();
-// Releases the fields, last to first; the owner frees the record.
+// Releases the fields, last to first; DeleteAttachmentRecord frees the record too.
 void DestroyAttachmentRecord(AttachmentRecord* record);
-// DestroyAttachmentRecord, then frees the record.
 void DeleteAttachmentRecord(AttachmentRecord* record);

@@ -1,5 +1,4 @@
-// The platform's calendar: the date taken as UTC, shifted by its zone, then
-// turned into the machine's local time with the bias in force now.
+// ConvertMailTimeToLocal through the platform's calendar.
 #include <windows.h>
 
 #include <cstdint>

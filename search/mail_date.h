@@ -8,7 +8,7 @@ struct CalendarTime {
 // Reads day, month, year, optional time and numeric zone (minutes east of UTC).
 bool ParseMailDate(const char* value, CalendarTime* fields, int* zoneMinutes);
 // The platform's conversion: fields taken as UTC, shifted by the zone, then to
-// local time. False when the fields are no valid time or leave the range.
+// local time with the bias in force now. False when no valid time or out of range.
 bool ConvertMailTimeToLocal(const CalendarTime& fields, int zoneMinutes, CalendarTime* local);
 // Writes the 19-character local date and its NUL; false leaves buffer untouched.
 bool FormatMailDate(const char* value, char* buffer);

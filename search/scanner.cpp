@@ -76,7 +76,7 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
         AssignShared(&record->date, &header->date);
         AssignShared(&record->folderName, folderName);
         state->results.push_back(record);
-        AddResultRow(record, state);  // throws, with no row added, if it runs out of memory
+        AddResultRow(record, state);
     } catch (...) {
         // Out of memory ends the scan of the message: the half-made record
         // goes, and so do the header fields, since unwinding passes

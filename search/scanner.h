@@ -26,7 +26,7 @@ bool RecordAttachment(const RefString* messageId, SearchWindowState* state,
                       uint32_t m, const QuickSearchTable* table, MessageHeaderFields* header);
 
 // Supplied by the results list: shows the record as the list's last row. Out
-// of memory, the list's own included, throws with no row added.
+// of memory throws with no row added.
 void AddResultRow(AttachmentRecord* record, SearchWindowState* state);
 
 // Supplied by the search driver: called every so often while one message is

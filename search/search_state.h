@@ -51,12 +51,9 @@ struct SearchWindowState {
     // The list's rows, in the order shown; each names a record of results.
     std::vector<ShownRow> shownRows;
 
-    // Not part of the window's visible state: caches and close bookkeeping.
     TypeNameCache* typeCache;
-    uint8_t rowBatch;  // 0 none, 1 open, 2 open with the list's drawing held
-    // A search lets its held rows be drawn at most once per paintInterval
-    // milliseconds, the first ones at once and the last ones when it ends.
-    uint32_t paintInterval;
+    uint8_t rowBatch;        // 0 none, 1 open, 2 open with the list's drawing held
+    uint32_t paintInterval;  // the shortest wait between two paints of a search, ms
     uint32_t lastPaintTick;  // when the batch last let the list draw
     uint32_t rowPaints;      // how often the current batch let the list draw
     // What the list's last paint in a search cost (the drain that followed
@@ -68,9 +65,9 @@ struct SearchWindowState {
     uint32_t lastDrainTick;
     HWND progressWindow;  // up while a search runs; its keys go to the dialog manager
     WindowPhase phase;
-    // Frames of ours that run a loop (the search command's, a call into the
-    // host's own) and use the state after it: a gone window's state is freed
-    // when the last of them returns.
+    // Frames of ours that run a loop (the search command's, a host function's,
+    // the list's under a held button) and use the state after it: a gone
+    // window's state is freed when the last of them returns.
     uint8_t framesOnStack;
     // The host's exit callback has come: from then on the plug-in calls no
     // host function and touches no host window, whatever is still unwinding.

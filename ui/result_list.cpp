@@ -48,8 +48,6 @@ void InitResultList(SearchWindowState* state, HWND dialog) {
     state->sortColumn = -1;
 }
 
-// Every row of one extension shares the cached type-name node; a failed
-// query leaves an empty type name and icon 0.
 static int32_t AssignTypeName(AttachmentRecord* record, SearchWindowState* state) {
     if (!state->typeCache) state->typeCache = NewTypeNameCache();
     int32_t iconIndex = 0;
@@ -71,9 +69,6 @@ static void LetHeldRowsDraw(SearchWindowState* state) {
     ++state->rowPaints;
 }
 
-// Fifteen paint costs from start to start: painting a fifteenth of the time
-// between paints, so that with a search's first and last paint, which come
-// when they must, it stays within a tenth of a search of a few seconds.
 static uint64_t PaintWait(const SearchWindowState* state) {
     uint64_t shortest = state->paintInterval;
     uint64_t longest = shortest * 5 / 2;

@@ -1,5 +1,5 @@
-// The results list: one row per record of the open window's results, sorted
-// by a clicked column. Rows point to records and never own them.
+// The results list: one row per record that passes the filter, sorted by a
+// clicked column. Rows point to records and never own them.
 #pragma once
 
 #include <windows.h>
@@ -12,7 +12,7 @@ struct SearchWindowState;
 struct AttachmentRecord;
 
 // Sets up list control IDC_RESULT_LIST of the dialog: style, image list,
-// columns, no sort.
+// columns, input routing, no sort.
 void InitResultList(SearchWindowState* state, HWND dialog);
 // AddResultRow is declared with the scanner, its main caller; ClearResultList
 // and the row batches with the search driver, their other caller.

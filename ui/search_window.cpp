@@ -24,8 +24,8 @@ HWND OpenSearchWindow(HWND hostMainWindow) {
 }
 
 BOOL RaiseSearchWindow() {
-    // A window destroyed during a search keeps its state until the search
-    // unwinds; its old handle may name another window by then.
+    // A destroyed window's state stays while a frame of ours holds it (a search,
+    // a call into the host); its old handle may name another window by then.
     if (g_searchState && g_searchState->phase == kWindowGone) return FALSE;
     return SetWindowPos(g_searchWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
@@ -42,7 +42,7 @@ static BOOL OnInitSearchDialog(HWND dialog) {
 
 // The host may run its own loop inside the call, where a new search frees
 // the records, or the window goes: it gets a copy of the id that outlives
-// them, and nothing of the state is used after the call.
+// them, and the state is held across the call.
 static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (!record || !record->messageId.node) return;
@@ -95,7 +95,7 @@ static void RestoreEnabled(HWND window, BOOL wasDisabled) {
 
 static void SearchCommand(HWND dialog) {
     SearchWindowState* state = g_searchState;
-    if (!state || !BeginSearch(state)) return;  // one search at a time
+    if (!state || !BeginSearch(state)) return;
     HWND hostMainWindow = g_hostMainWindow;
     BOOL hostWasDisabled = EnableWindow(hostMainWindow, FALSE);
     BOOL dialogWasDisabled = EnableWindow(dialog, FALSE);

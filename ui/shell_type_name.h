@@ -13,8 +13,6 @@
 #include <string>
 
 #include "search/ref_string.h"
-// The keys, and the names handed to the shell, are the shell's reading of a
-// name.
 #include "ui/shell_name.h"
 
 struct TypeNameAnswer {
@@ -37,14 +35,12 @@ void EmptyTypeNameCache(TypeNameCache* cache);
 // SHGetFileInfoA for a name, by the name only (SHGFI_USEFILEATTRIBUTES with
 // FILE_ATTRIBUTE_NORMAL), with COM on the thread meanwhile.
 DWORD_PTR AskShellByName(const char* name, UINT flags, SHFILEINFOA* info);
-// One shell query for fileName (null reads as empty), handing the shell at
-// most kShellNameLimit bytes. False when the shell fails; typeName holds 80
-// bytes.
+// One uncached query for fileName (null reads as empty), cut as ShellQueryName
+// cuts it; typeName holds 80 bytes. False when the shell fails.
 bool QueryShellTypeName(const char* fileName, char* typeName, int32_t* iconIndex);
-// The shell's answer for fileName: shared from the cache when a name with the
-// same extension asked before, else asked now (and cached when every name
-// with that extension gets the same answer). Gives typeName the type name
-// (shared with the cache when cached) and sets iconIndex. When the shell
-// fails: an empty type name, icon 0, nothing cached, and false.
+// The shell's answer for fileName into typeName and iconIndex: shared from
+// the cache when a name with the same extension asked before, else asked now
+// (and cached when every name with that extension gets the same answer). When
+// the shell fails: an empty type name, icon 0, nothing cached, and false.
 bool LookUpTypeName(TypeNameCache* cache, const char* fileName, RefString* typeName,
                     int32_t* iconIndex);

@@ -1,15 +1,5 @@
-// The search window's life. Its state says where the window is (phase), how
-// many frames of ours still hold the state (framesOnStack), and whether the
-// host has exited (hostExited); this file alone changes them.
-//
-//   open       the window is up and no search runs
-//   searching  the search command runs; idle is the driver's request to stop
-//   closing    a close came during the search: the search stops, and the
-//              window is destroyed when the search command returns
-//   gone       the window is destroyed; its state waits for the frames that
-//              still hold it, and the last of them frees it
-//
-// Transitions:
+// The state's phase, framesOnStack and hostExited change here alone
+// (WindowPhase says what each phase is). Transitions:
 //   open      -- search command ----------------> searching   frames + 1
 //   searching -- search command returns --------> open        frames - 1
 //   searching -- close (button, taskbar, exit) --> closing     idle = 1

@@ -17,9 +17,8 @@ void BeginHostCall(SearchWindowState* state);
 bool EndHostCall(SearchWindowState* state);
 // The close button, a close from the taskbar: now, or when the search ends.
 void RequestClose(HWND dialog);
-// The host is about to unload the library: the window goes as its close
-// button makes it go. A search still running is told to stop and close the
-// window, and the library stays loaded until it has unwound.
+// The host's exit: the window goes as its close button makes it go, and the
+// library is pinned for good if frames of ours hold the state.
 void CloseSearchWindowForExit();
 // WM_NCDESTROY of the search window, whoever destroyed it.
 void OnSearchWindowDestroyed(HWND dialog);
