@@ -93,8 +93,9 @@ void ClickRow(HWND list, int row) {
 }
 
 // What moving the selection costs with a row selected: the mean wall and
-// process CPU time of ten Down keys, one End and Home each, and ten clicks
-// on another row, each until the queue is empty, its paint included.
+// process CPU time of ten Down keys, one End and Home each, ten clicks on
+// another row and three letters that find nothing, each until the queue is
+// empty, its paint included.
 template <typename Report>
 void TimeSelectionMoves(HWND dialog, Report report) {
     HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
@@ -113,6 +114,8 @@ void TimeSelectionMoves(HWND dialog, Report report) {
     auto key = [&](WPARAM vk) { SendMessageA(list, WM_KEYDOWN, vk, 1); };
     timeMoves("key", 12, [&](int k) { key(k == 10 ? VK_END : k == 11 ? VK_HOME : VK_DOWN); });
     timeMoves("click", 10, [&](int k) { ClickRow(list, k % 2 ? 1 : 3); });
+    // Type-to-find for a letter that begins no name: every row is looked at.
+    timeMoves("letter", 3, [&](int) { SendMessageA(list, WM_CHAR, 'z', 1); });
 }
 
 int Rows(HWND dialog) {

@@ -67,6 +67,12 @@ void FoldText(const wchar_t* text, FoldedText* folded) {
     Fold(folded);
 }
 
+bool MayMatchFolded(const char* name, const FoldedText& wanted) {
+    unsigned char first = name ? static_cast<unsigned char>(*name) : 0;
+    if (first == 0 || first >= 0x80 || wanted.length == 0) return true;
+    return wanted.text[0] == (first >= 'A' && first <= 'Z' ? first + ('a' - 'A') : first);
+}
+
 bool MatchesFolded(const FoldedText& name, const FoldedText& wanted, bool partial) {
     // A cut name still holds half as many characters as it could: more than
     // any wanted text that is compared at all.

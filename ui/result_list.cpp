@@ -252,7 +252,9 @@ static int32_t FindRow(const FindItem* find, const SearchWindowState* state) {
     for (int32_t pass = 0, from = start, to = count; pass < (flags & LVFI_WRAP ? 2 : 1);
          ++pass, from = 0, to = start) {
         for (int32_t row = from; row < to; ++row) {
-            FoldText(TextOf(state->shownRows[row].record->fileName), &name);
+            const char* fileName = TextOf(state->shownRows[row].record->fileName);
+            if (!MayMatchFolded(fileName, wanted)) continue;
+            FoldText(fileName, &name);
             if (MatchesFolded(name, wanted, partial)) return row;
         }
     }

@@ -61,7 +61,8 @@ void MoveControl(HWND dialog, const ControlAnchor& anchor, const SearchWindowSta
     SetWindowPos(control, nullptr, Follow(anchor.xKind, state->*anchor.x, client.right),
                  Follow(anchor.yKind, state->*anchor.y, client.bottom), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);  // a border too
+    RedrawWindow(control, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);  // a border too
 }
 
 }  // namespace
