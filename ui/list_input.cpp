@@ -59,16 +59,15 @@ static bool MayMoveSelection(HWND list, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
-static bool IsInput(UINT message) {
-    return message == WM_KEYDOWN || message == WM_CHAR || message == WM_LBUTTONDOWN ||
-           message == WM_RBUTTONDOWN;
-}
-
+// The list stays a Unicode window: its type-to-find gets its characters as
+// they were typed, with no trip through the code page.
 static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    WNDPROC listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(list, GWLP_USERDATA));
+    WNDPROC listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
     SearchWindowState* state = g_searchState;
-    if (!state || state->listView != list || !IsInput(message))
-        return CallWindowProcA(listProc, list, message, wParam, lParam);
+    if (!state || state->listView != list ||
+        (message != WM_KEYDOWN && message != WM_CHAR && message != WM_LBUTTONDOWN &&
+         message != WM_RBUTTONDOWN))
+        return CallWindowProcW(listProc, list, message, wParam, lParam);
     bool restore = false;
     int32_t selected = NextRow(list, LVNI_SELECTED);
     if (selected >= 0 && MayMoveSelection(list, message, wParam, lParam, selected, &restore))
@@ -78,13 +77,13 @@ static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, L
     // A click runs the list's own loop until the button is up, where the
     // host's timers run too and the host may exit: this frame holds the state.
     BeginHostCall(state);
-    LRESULT result = CallWindowProcA(listProc, list, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(listProc, list, message, wParam, lParam);
     if (EndHostCall(state) && selected >= 0 && restore && NextRow(list, LVNI_SELECTED) < 0)
         SetRowState(list, selected, LVIS_SELECTED, LVIS_SELECTED);
     return result;
 }
 
 void KeepSelectionChangesCheap(HWND list) {
-    SetWindowLongPtrA(list, GWLP_USERDATA, GetWindowLongPtrA(list, GWLP_WNDPROC));
-    SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultListProc));
+    SetWindowLongPtrW(list, GWLP_USERDATA, GetWindowLongPtrW(list, GWLP_WNDPROC));
+    SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResultListProc));
 }

@@ -18,9 +18,8 @@ struct FoldedText {
 };
 void FoldText(const char* text, FoldedText* folded);
 void FoldText(const wchar_t* text, FoldedText* folded);
-// False when the name cannot match the wanted text, told from its first byte
-// alone: an ASCII character folds to itself or its small letter, so a name
-// of a million rows need not be folded whole to be passed over.
+// False when the name's first byte alone rules out a match (an ASCII character
+// folds to itself or its small letter): most names are passed over unfolded.
 bool MayMatchFolded(const char* name, const FoldedText& wanted);
 // A name that begins with the wanted text (partial), or is the wanted text.
 bool MatchesFolded(const FoldedText& name, const FoldedText& wanted, bool partial);

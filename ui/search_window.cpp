@@ -1,7 +1,5 @@
 #include "ui/search_window.h"
 
-#include <cstring>
-
 #include "host/host_api.h"
 #include "host/plugin_globals.h"
 #include "search/search_driver.h"
@@ -47,10 +45,7 @@ static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* sta
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (!record || !record->messageId.node) return;
     char id[256];
-    size_t length = std::strlen(TextOf(record->messageId));
-    if (length >= sizeof id) length = sizeof id - 1;
-    std::memcpy(id, TextOf(record->messageId), length);
-    id[length] = '\0';
+    lstrcpynA(id, TextOf(record->messageId), sizeof id);  // at most 255 bytes, ended
     BeginHostCall(state);
     g_hostApi.BKA_SetCurrentMail(id);
     EndHostCall(state);

@@ -95,9 +95,8 @@ void LayOutControls(const SearchWindowState* state) {
     SetWindowPos(state->listView, nullptr, 0, 0, client.right - state->listWidthMargin,
                  client.bottom - state->listHeightMargin,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    for (int i = kMovesBeforeList; i < kAnchorCount; ++i) {
+    for (int i = kMovesBeforeList; i < kAnchorCount; ++i)
         MoveControl(state->dialog, kAnchors[i], state, client);
-    }
     // The header keeps the divider it drew at its old right end (Wine's).
     InvalidateRect(reinterpret_cast<HWND>(SendMessageA(state->listView, LVM_GETHEADER, 0, 0)),
                    nullptr, TRUE);
