@@ -9,7 +9,7 @@
 // Wine's list deselects by walking every row of an owner-data list whenever
 // a row is selected (LISTVIEW_DeselectAllSkipItems), and each key, typed
 // letter or click that moves the selection deselects first: in a list of a
-// million rows that is about two seconds a key. With no row selected the walk
+// million rows most of a second a key. With no row selected the walk
 // is skipped. So the selected row is deselected before such input reaches
 // the list, and selected again if the input selected nothing else. Windows'
 // list does not walk; it ends with the same selection either way.
@@ -36,26 +36,27 @@ static int32_t RowAt(HWND list, LPARAM point) {
     return (hit.flags & LVHT_ONITEM) ? row : -1;
 }
 
-// Whether the message may move the selection from the selected row, and
-// whether that row comes back when nothing else got selected (a key that
-// found no row to go to); a click beside the rows deselects for good.
-static bool MayMoveSelection(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
-                             int32_t selected, bool* restore) {
+// The selected row that the input may move the selection from, or -1; looked
+// for only on such input, since finding none is a walk of its own in Wine.
+// restore: the row comes back if the input selects nothing else (a key that
+// found no row to go to); a click beside the rows deselects for good, unless
+// Ctrl or Shift is down. Ctrl+Space, which toggles on Windows, is left alone.
+static int32_t RowToDeselect(HWND list, UINT message, WPARAM wParam, LPARAM lParam, bool* restore) {
     *restore = true;
     switch (message) {
         case WM_KEYDOWN:
-            return wParam == VK_SPACE || (wParam >= VK_PRIOR && wParam <= VK_DOWN);
+            return wParam >= VK_PRIOR && wParam <= VK_DOWN ? NextRow(list, LVNI_SELECTED) : -1;
         case WM_CHAR:  // type-to-find
-            return true;
+            return NextRow(list, LVNI_SELECTED);
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN: {
-            int32_t row = RowAt(list, lParam);
-            if (row >= 0) return row != selected;
-            *restore = false;  // a right click there deselects even with Ctrl or Shift
-            return message == WM_RBUTTONDOWN || !(wParam & (MK_SHIFT | MK_CONTROL));
+            int32_t selected = NextRow(list, LVNI_SELECTED), row = RowAt(list, lParam);
+            if (row >= 0) return row != selected ? selected : -1;
+            *restore = false;
+            return (wParam & (MK_SHIFT | MK_CONTROL)) ? -1 : selected;
         }
         default:
-            return false;
+            return -1;
     }
 }
 
@@ -64,18 +65,14 @@ static bool MayMoveSelection(HWND list, UINT message, WPARAM wParam, LPARAM lPar
 static LRESULT CALLBACK ResultListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     WNDPROC listProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(list, GWLP_USERDATA));
     SearchWindowState* state = g_searchState;
-    if (!state || state->listView != list ||
-        (message != WM_KEYDOWN && message != WM_CHAR && message != WM_LBUTTONDOWN &&
-         message != WM_RBUTTONDOWN))
+    if (!state || state->listView != list)
         return CallWindowProcW(listProc, list, message, wParam, lParam);
     bool restore = false;
-    int32_t selected = NextRow(list, LVNI_SELECTED);
-    if (selected >= 0 && MayMoveSelection(list, message, wParam, lParam, selected, &restore))
-        SetRowState(list, selected, 0, LVIS_SELECTED);
-    else
-        selected = -1;
-    // A click runs the list's own loop until the button is up, where the
-    // host's timers run too and the host may exit: this frame holds the state.
+    int32_t selected = RowToDeselect(list, message, wParam, lParam, &restore);
+    SetRowState(list, selected, 0, LVIS_SELECTED);
+    // Any message may run a loop of the list's or the system's (a click, a
+    // scroll bar's drag, a menu) where the host's messages run and the host
+    // may exit: this frame holds the state, and the library stays loaded.
     BeginHostCall(state);
     LRESULT result = CallWindowProcW(listProc, list, message, wParam, lParam);
     if (EndHostCall(state) && selected >= 0 && restore && NextRow(list, LVNI_SELECTED) < 0)

@@ -237,6 +237,27 @@ TEST_F(HostSharingTest, TheHostsExitInsideItsLoopFreesTheStateWhenTheCallReturns
     EXPECT_NE(OpenFromMenu(), nullptr);
 }
 
+WNDPROC g_searchDialogProc;
+LRESULT CALLBACK ExitOnContextMenu(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_CONTEXTMENU)
+        return CallWindowProcA(g_searchDialogProc, dialog, message, wParam, lParam);
+    ExitInsideTheHostsLoop();
+    return 0;
+}
+
+// The list's own loops (a scroll bar's drag, a context menu it passes to the
+// dialog) run the host's messages too: an exit there frees the state only
+// when the list has returned into the plug-in.
+TEST_F(HostSharingTest, TheHostsExitInsideTheListsOwnLoopFreesTheStateWhenTheListReturns) {
+    HWND dialog = OpenFromMenu();
+    HWND list = ResultList(dialog);
+    g_searchDialogProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ExitOnContextMenu)));
+    SendMessageA(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(5, 5));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(g_searchState, nullptr);
+}
+
 // The n-th row's append runs out of memory (-1: none does).
 int g_appendsLeft = -1;
 
