@@ -20,6 +20,7 @@
 
 #include "devhost/common_controls.h"
 #include "devhost/devhost_control.h"
+#include "devhost/list_cells.h"
 #include "ui/resource.h"
 
 namespace {
@@ -82,16 +83,6 @@ double CpuSeconds() {
     return seconds(kernel) + seconds(user);
 }
 
-// A click in the middle of a row, the button up by the time the list looks.
-void ClickRow(HWND list, int row) {
-    RECT rect = {};
-    rect.left = LVIR_BOUNDS;
-    SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    LPARAM point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONUP, 0, point);
-    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-}
-
 // What moving the selection costs with a row selected: the mean wall and
 // process CPU time of ten Down keys, one End and Home each, ten clicks on
 // another row and three letters that find nothing, each until the queue is
@@ -113,7 +104,7 @@ void TimeSelectionMoves(HWND dialog, Report report) {
     };
     auto key = [&](WPARAM vk) { SendMessageA(list, WM_KEYDOWN, vk, 1); };
     timeMoves("key", 12, [&](int k) { key(k == 10 ? VK_END : k == 11 ? VK_HOME : VK_DOWN); });
-    timeMoves("click", 10, [&](int k) { ClickRow(list, k % 2 ? 1 : 3); });
+    timeMoves("click", 10, [&](int k) { ClickListRow(list, k % 2 ? 1 : 3); });
     // Type-to-find for a letter that begins no name: every row is looked at.
     timeMoves("letter", 3, [&](int) { SendMessageA(list, WM_CHAR, 'z', 1); });
 }

@@ -1,4 +1,5 @@
-// Reading the results list back, as devhost's script and the tests do.
+// Reading the results list back, and clicking it, as devhost's script, the
+// tests and the benchmark do.
 #pragma once
 
 #include <windows.h>
@@ -7,3 +8,6 @@
 
 // The text of one cell of a report-view list (ANSI, at most 1023 bytes).
 std::string ListCellText(HWND list, int row, int column);
+// A click (WM_LBUTTONDOWN or WM_RBUTTONDOWN) in the middle of the row's first
+// cell, or below the rows for -1; the button is up by the time the list looks.
+void ClickListRow(HWND list, int row, UINT down = WM_LBUTTONDOWN);

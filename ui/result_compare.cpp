@@ -6,8 +6,9 @@
 // absent handles) is equal without reading the text.
 static int CompareColumn(int column, const AttachmentRecord* first, const AttachmentRecord* second,
                          bool ascending) {
-    const RefString& a = ResultCell(first, column);
-    const RefString& b = ResultCell(second, column);
+    RefString AttachmentRecord::*field = kResultColumns[column].field;
+    const RefString& a = first->*field;
+    const RefString& b = second->*field;
     int result = a.node == b.node ? 0 : !a.node ? -1 : !b.node ? 1 : CompareText(&a, &b);
     return ascending ? result : -result;
 }

@@ -130,7 +130,7 @@ void ClearResultList(SearchWindowState* state) {
     // No row stays selected or focused past the count: said here, not left to
     // what each platform's list does with rows beyond a new count.
     HWND list = state->listView;
-    SetRowState(list, NextRow(list, LVNI_SELECTED), 0, LVIS_SELECTED | LVIS_FOCUSED);
+    SetRowState(list, NextRow(list, LVNI_SELECTED), 0, LVIS_SELECTED);
     SetRowState(list, NextRow(list, LVNI_FOCUSED), 0, LVIS_FOCUSED);
     state->shownRows.clear();
     SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);

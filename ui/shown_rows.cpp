@@ -13,6 +13,7 @@ void SortShownRows(std::vector<ShownRow>* rows, ResultComparator compare, bool a
 }
 
 int32_t IndexOfShownRecord(const std::vector<ShownRow>& rows, const AttachmentRecord* record) {
+    if (!record) return -1;  // no row shows none
     for (size_t row = 0; row < rows.size(); ++row) {
         if (rows[row].record == record) return static_cast<int32_t>(row);
     }

@@ -14,5 +14,5 @@
 void AppendShownRow(SearchWindowState* state, AttachmentRecord* record, int32_t iconIndex);
 // Orders the rows by the comparator; rows that compare equal keep their order.
 void SortShownRows(std::vector<ShownRow>* rows, ResultComparator compare, bool ascending);
-// The index of the row showing the record, or -1.
+// The index of the row showing the record, or -1 (also for null).
 int32_t IndexOfShownRecord(const std::vector<ShownRow>& rows, const AttachmentRecord* record);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/list_cells.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/scanner.h"
@@ -433,19 +434,8 @@ void PressKey(UINT message, WPARAM key) {
     SendMessageA(ResultList(), message, key, 1);
 }
 
-// A click in the middle of the row's first cell, or below the rows (-1); the
-// button is up by the time the list looks for it.
-void ClickRow(int row, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
-    RECT rect = {};
-    GetClientRect(ResultList(), &rect);
-    LPARAM point = MAKELPARAM(10, rect.bottom - 3);
-    if (row >= 0) {
-        rect.left = LVIR_BOUNDS;
-        SendMessageA(ResultList(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-        point = MAKELPARAM(rect.left + 10, (rect.top + rect.bottom) / 2);
-    }
-    PostMessageA(ResultList(), up, 0, point);
-    SendMessageA(ResultList(), down, down == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, point);
+void ClickRow(int row, UINT down = WM_LBUTTONDOWN) {
+    ClickListRow(ResultList(), row, down);
     PumpMessages();
 }
 
@@ -477,7 +467,7 @@ TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
     ClickRow(3);
     ClickRow(3);
     at(3, 3);
-    ClickRow(1, WM_RBUTTONDOWN, WM_RBUTTONUP);
+    ClickRow(1, WM_RBUTTONDOWN);
     at(1, 1);
     ClickRow(-1);
     EXPECT_EQ(NextRow(LVNI_SELECTED), -1);
