@@ -30,6 +30,7 @@ struct DevhostState {
     std::vector<std::string> uncalledLog;
     std::vector<std::string> setCurrentMailLog;
     std::vector<std::string> setCurrentFolderLog;
+    std::vector<std::string> hostCommandLog;  // accelerators of the host's loop (host_loop.h)
     std::vector<RegisteredCommand> commands;
     std::set<std::string> noSource;
     std::set<std::string> noHeader;

@@ -14,6 +14,7 @@
 #include "devhost/common_controls.h"
 #include "devhost/crash_exit.h"
 #include "devhost/devhost_control.h"
+#include "devhost/host_loop.h"
 #include "devhost/host_window.h"
 #include "devhost/mail_store.h"
 #include "devhost/message_text.h"
@@ -29,15 +30,9 @@ static std::vector<std::wstring> WideArguments() {
     return args;
 }
 
-static int RunInteractive() {
+static int RunInteractive(HostLoop loop, HWND mainWindow) {
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        // The plug-in's windows are modeless dialogs: give them their keys.
-        HWND active = GetActiveWindow();
-        if (active && IsDialogMessageA(active, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) HandleHostMessage(loop, mainWindow, &msg);
     return 0;
 }
 
@@ -49,7 +44,8 @@ int main() {
         fprintf(stderr,
                 "devhost: %s\nusage: devhost.exe --data DIR [--folder ID] [--version TEXT] "
                 "[--search] [--no-subfolders] [--filter TEXT] [--sort COLUMN]... [--tsv FILE] "
-                "[--screenshot FILE.bmp] [--comctl 5|6] [--quit-host open|searching|about]\n",
+                "[--screenshot FILE.bmp] [--comctl 5|6] [--quit-host open|searching|about] "
+                "[--loop dialog|plain]\n",
                 error.c_str());
         return 2;
     }
@@ -102,7 +98,7 @@ int main() {
     } else if (options.scriptMode) {
         status = RunScript(options, mainWindow, commands.back());
     } else {
-        status = RunInteractive();
+        status = RunInteractive(options.plainLoop ? kPlainLoop : kDialogManagerLoop, mainWindow);
     }
     if (plugin.module) {
         if (options.scriptMode) {

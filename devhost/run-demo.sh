@@ -1,23 +1,27 @@
 #!/usr/bin/env bash
-# ./quenfold demo [--gui] [--comctl 5|6]: searches the sample mail store in samples/mail,
+# ./quenfold demo [--gui [--loop dialog|plain]] [--comctl 5|6]: searches the sample mail store in samples/mail,
 # prints the rows as a table and saves a screenshot of the search window to
 # $QUENFOLD_BUILD/demo.png (the window enlarged and its columns widened, as a
-# user would look at the rows). With --gui, opens devhost on $DISPLAY instead.
+# user would look at the rows). With --gui, opens devhost on $DISPLAY instead,
+# its message loop as --loop says (plain: a host that knows only its own
+# accelerators, Delete, Enter and Esc).
 set -euo pipefail
 QF_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$QF_ROOT/cmake/session.sh"
 samples=$QF_ROOT/samples/mail
 
-usage() { echo "usage: ./quenfold demo [--gui] [--comctl 5|6]" >&2; exit 2; }
-gui=0 comctl=()
+usage() { echo "usage: ./quenfold demo [--gui [--loop dialog|plain]] [--comctl 5|6]" >&2; exit 2; }
+gui=0 comctl=() loop=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --gui) gui=1; shift ;;
         --comctl) [ $# -ge 2 ] && [[ $2 == [56] ]] || usage; comctl=(--comctl "$2"); shift 2 ;;
+        --loop) [ $# -ge 2 ] && [[ $2 == dialog || $2 == plain ]] || usage; loop=(--loop "$2"); shift 2 ;;
         *) usage ;;
     esac
 done
 
+[ "$gui" = 1 ] || [ ${#loop[@]} = 0 ] || usage
 if [ "$gui" = 1 ]; then
     [ -n "${DISPLAY:-}" ] || { echo "quenfold demo --gui: no DISPLAY to show devhost on" >&2; exit 2; }
     # The session's server, shared with other commands; devhost on the caller's display.
@@ -25,7 +29,7 @@ if [ "$gui" = 1 ]; then
     qf_session_begin
     echo "devhost: pick a folder, then Tools > Quenfold(&A)"
     DISPLAY=$shown "$QF_ROOT/cmake/wine-run.sh" "$QF_WIN/bin/devhost.exe" \
-        --data "$(qf_winpath "$samples")" --folder 'Inbox\' "${comctl[@]}"
+        --data "$(qf_winpath "$samples")" --folder 'Inbox\' "${comctl[@]}" "${loop[@]}"
     exit 0
 fi
 

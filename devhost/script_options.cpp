@@ -27,7 +27,8 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
         std::string name = ToAnsi(args[i]);
         bool takesValue = name == "--data" || name == "--folder" || name == "--filter" ||
                           name == "--sort" || name == "--tsv" || name == "--version" ||
-                          name == "--screenshot" || name == "--comctl" || name == "--quit-host";
+                          name == "--screenshot" || name == "--comctl" || name == "--quit-host" ||
+                          name == "--loop";
         if (takesValue && i + 1 >= args.size()) {
             *error = "option " + name + " needs a value";
             return false;
@@ -76,6 +77,12 @@ bool ParseScriptOptions(const std::vector<std::wstring>& args, ScriptOptions* op
             }
             options->quitHost = value;
             options->scriptMode = true;
+        } else if (name == "--loop") {
+            if (value != "dialog" && value != "plain") {
+                *error = "--loop takes dialog or plain";
+                return false;
+            }
+            options->plainLoop = value == "plain";
         } else if (name == "--gui") {
             options->gui = true;
         } else {

@@ -21,6 +21,9 @@ struct ScriptOptions {
     std::string quitHost;
     bool scriptMode = false;  // anything that asks for a search run
     bool gui = false;
+    // The interactive loop: the dialog manager first (the default), or as a
+    // host that knows nothing of the plug-in's windows (--loop plain).
+    bool plainLoop = false;
     int commonControls = 0;  // 5 or 6; 0: as QUENFOLD_COMCTL says, else 6
 };
 

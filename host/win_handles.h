@@ -11,6 +11,8 @@
 struct HWND__;
 struct HINSTANCE__;
 struct _IMAGELIST;
+struct HHOOK__;
 typedef struct HWND__* HWND;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef struct _IMAGELIST* HIMAGELIST;
+typedef struct HHOOK__* HHOOK;

@@ -64,6 +64,7 @@ struct SearchWindowState {
     uint32_t drainInterval;
     uint32_t lastDrainTick;
     HWND progressWindow;  // up while a search runs; its keys go to the dialog manager
+    HHOOK keyHook;        // gives the windows' keys to the dialog manager (ui/dialog_keys.h)
     WindowPhase phase;
     // Frames of ours that run a loop (the search command's, a host function's,
     // the list's under a held button) and use the state after it: a gone

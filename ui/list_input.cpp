@@ -4,7 +4,7 @@
 
 #include "host/plugin_globals.h"
 #include "search/search_state.h"
-#include "ui/window_lifecycle.h"
+#include "ui/search_window_state.h"
 
 // Wine's list deselects by walking every row of an owner-data list whenever
 // a row is selected (LISTVIEW_DeselectAllSkipItems), and each key, typed

@@ -207,7 +207,9 @@ void OnColumnClick(const NMHDR* header, SearchWindowState* state) {
 }
 
 AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* state) {
-    if (header->hwndFrom != state->listView || header->code != static_cast<UINT>(NM_DBLCLK)) {
+    UINT code = header->code;
+    if (header->hwndFrom != state->listView ||
+        (code != static_cast<UINT>(NM_DBLCLK) && code != static_cast<UINT>(NM_RETURN))) {
         return nullptr;
     }
     return RecordAt(state, NextRow(state->listView, LVNI_SELECTED));

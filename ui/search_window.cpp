@@ -38,10 +38,10 @@ static BOOL OnInitSearchDialog(HWND dialog) {
     return FALSE;
 }
 
-// The host may run its own loop inside the call, where a new search frees
-// the records, or the window goes: it gets a copy of the id that outlives
-// them, and the state is held across the call.
-static void ShowDoubleClickedMessage(const NMHDR* header, SearchWindowState* state) {
+// A double-click or Enter on a row. The host may run its own loop inside the
+// call, where a new search frees the records, or the window goes: it gets a
+// copy of the id that outlives them, and the state is held across the call.
+static void ShowChosenMessage(const NMHDR* header, SearchWindowState* state) {
     AttachmentRecord* record = OnResultDoubleClick(header, state);
     if (!record || !record->messageId.node) return;
     char id[256];
@@ -71,7 +71,8 @@ static BOOL OnListNotify(HWND dialog, NMHDR* header, SearchWindowState* state) {
             return ReturnFoundRow(dialog,
                                   FindResultRow(reinterpret_cast<NMLVFINDITEMW*>(header), state));
         case NM_DBLCLK:
-            ShowDoubleClickedMessage(header, state);
+        case NM_RETURN:
+            ShowChosenMessage(header, state);
             return FALSE;
         case LVN_COLUMNCLICK:
             OnColumnClick(header, state);

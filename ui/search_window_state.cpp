@@ -2,31 +2,9 @@
 
 #include <vector>
 
-#include "host/host_api.h"
-#include "search/quick_search.h"
-#include "search/search_driver.h"
+#include "host/plugin_globals.h"
 #include "search/search_state.h"
-#include "ui/result_list.h"
 #include "ui/shell_type_name.h"
-#include "ui/window_layout.h"
-
-SearchWindowState* CreateSearchWindowState(HWND dialog) {
-    SearchWindowState* state = new SearchWindowState();
-    try {
-        CaptureLayout(state, dialog);
-        state->typeCache = NewTypeNameCache();
-        state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
-    } catch (...) {
-        DestroySearchWindowState(state);  // out of memory: nothing of it stays
-        delete state;
-        throw;
-    }
-    state->idle = 1;
-    state->paintInterval = kRowPaintInterval;
-    state->drainInterval = kDrainInterval;
-    BuildFixedShiftTables();
-    return state;
-}
 
 void DestroySearchWindowState(SearchWindowState* state) {
     ClearResults(state);
@@ -36,4 +14,23 @@ void DestroySearchWindowState(SearchWindowState* state) {
     state->dataFolder.node = nullptr;
     DeleteTypeNameCache(state->typeCache);
     state->typeCache = nullptr;
+}
+
+void BeginHostCall(SearchWindowState* state) {
+    ++state->framesOnStack;
+}
+
+bool EndHostCall(SearchWindowState* state) {
+    --state->framesOnStack;
+    if (state->phase != kWindowGone) return true;
+    FreeIfUnheld(state);
+    return false;
+}
+
+void FreeIfUnheld(SearchWindowState* state) {
+    if (state->phase != kWindowGone || state->framesOnStack != 0) return;
+    DestroySearchWindowState(state);
+    delete state;
+    g_searchState = nullptr;
+    g_searchWindow = nullptr;
 }

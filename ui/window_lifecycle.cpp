@@ -1,5 +1,6 @@
-// The state's phase, framesOnStack and hostExited change here alone
-// (WindowPhase says what each phase is). Transitions:
+// The state's phase and hostExited change here alone (WindowPhase says what
+// each phase is); its frames are counted here and where a host call holds it
+// (ui/search_window_state.cpp). Transitions:
 //   open      -- search command ----------------> searching   frames + 1
 //   searching -- search command returns --------> open        frames - 1
 //   searching -- close (button, taskbar, exit) --> closing     idle = 1
@@ -11,20 +12,37 @@
 //   may change meanwhile (a search inside it, a close, a destroy).
 //   The host's exit: hostExited = 1 for good; the library is pinned if any
 //   frame of ours is on the stack; then a close.
+// The keys' hook lives from the state's making until the window goes or the
+// host exits, whichever comes first.
 #include "ui/window_lifecycle.h"
 
+#include "host/host_api.h"
 #include "host/plugin_globals.h"
+#include "search/quick_search.h"
+#include "search/search_driver.h"
 #include "search/search_state.h"
+#include "ui/dialog_keys.h"
 #include "ui/search_window_state.h"
+#include "ui/shell_type_name.h"
+#include "ui/window_layout.h"
 
-// Frees the state of a gone window once no frame holds it; the window's
-// handle goes with it.
-static void FreeIfUnheld(SearchWindowState* state) {
-    if (state->phase != kWindowGone || state->framesOnStack != 0) return;
-    DestroySearchWindowState(state);
-    delete state;
-    g_searchState = nullptr;
-    g_searchWindow = nullptr;
+SearchWindowState* CreateSearchWindowState(HWND dialog) {
+    SearchWindowState* state = new SearchWindowState();
+    try {
+        CaptureLayout(state, dialog);
+        state->typeCache = NewTypeNameCache();
+        state->dataFolder = MakeRefString(g_hostApi.BKA_GetDataFolder());
+    } catch (...) {
+        DestroySearchWindowState(state);  // out of memory: nothing of it stays
+        delete state;
+        throw;
+    }
+    state->idle = 1;
+    state->paintInterval = kRowPaintInterval;
+    state->drainInterval = kDrainInterval;
+    BuildFixedShiftTables();
+    state->keyHook = RouteKeysToDialogs();  // last: no failure after it to undo it
+    return state;
 }
 
 bool BeginSearch(SearchWindowState* state) {
@@ -45,17 +63,6 @@ void EndSearch(SearchWindowState* state) {
     }
 }
 
-void BeginHostCall(SearchWindowState* state) {
-    ++state->framesOnStack;
-}
-
-bool EndHostCall(SearchWindowState* state) {
-    --state->framesOnStack;
-    if (state->phase != kWindowGone) return true;
-    FreeIfUnheld(state);
-    return false;
-}
-
 // A close during a search (a close from the taskbar reaches even a disabled
 // window) must not free the records under the scanner.
 void RequestClose(HWND dialog) {
@@ -72,6 +79,7 @@ void CloseSearchWindowForExit() {
     SearchWindowState* state = g_searchState;
     if (!state) return;
     state->hostExited = 1;
+    StopRoutingKeys(&state->keyHook);
     if (state->framesOnStack != 0) KeepLibraryLoaded();  // they return into our code
     if (state->phase != kWindowGone) RequestClose(state->dialog);
 }
@@ -81,6 +89,7 @@ void OnSearchWindowDestroyed(HWND dialog) {
     if (!state || state->dialog != dialog) return;
     state->phase = kWindowGone;
     state->idle = 1;  // a search still running stops at its next drain
+    StopRoutingKeys(&state->keyHook);
     FreeIfUnheld(state);
 }
 

@@ -6,15 +6,14 @@
 
 struct SearchWindowState;
 
+// A new state for the dialog: list set up, layout captured, no results, the
+// host's data folder, idle, and the dialog's keys routed to it in any host
+// loop. The caller owns it. Out of memory throws and leaves nothing allocated.
+SearchWindowState* CreateSearchWindowState(HWND dialog);
 // The search command's frame: open to searching, and false (no search) in
 // any other phase. EndSearch may destroy the window and free the state.
 bool BeginSearch(SearchWindowState* state);
 void EndSearch(SearchWindowState* state);
-// A call that may run a loop where the host's messages are dispatched (a host
-// function's, the list's while a mouse button is down). EndHostCall
-// returns false when the window went meanwhile; the state may be freed then.
-void BeginHostCall(SearchWindowState* state);
-bool EndHostCall(SearchWindowState* state);
 // The close button, a close from the taskbar: now, or when the search ends.
 void RequestClose(HWND dialog);
 // The host's exit: the window goes as its close button makes it go, and the

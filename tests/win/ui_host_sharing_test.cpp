@@ -97,11 +97,13 @@ void HostExit() {
 // message posted to it, destroys the search window or plays the host's exit.
 enum { kDestroySearchWindow = WM_APP, kHostExit, kHostModalEnds };
 size_t g_foldersSetBeforeExit;  // the host's folder changes until its exit
+HHOOK g_keysHookAfterExit;      // the window's, while the search still unwinds
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDestroySearchWindow) DestroyWindow(g_searchWindow);
     if (message == kHostExit) {
         g_foldersSetBeforeExit = DevhostSetCurrentFolderLog().size();
         HostExit();
+        g_keysHookAfterExit = g_searchState->keyHook;
     }
     if (message == kHostModalEnds) EnableWindow(g_hostMainWindow, TRUE);  // as its EndDialog does
     return DefWindowProcA(window, message, wParam, lParam);
@@ -155,9 +157,11 @@ TEST_F(HostSharingTest, AWindowDestroyedFromOutsideTakesItsStateWithIt) {
     HWND dialog = OpenFromMenu();
     ClickButton(dialog, IDC_SEARCH);
     ASSERT_EQ(RowCount(), 4);
+    HHOOK keys = g_searchState->keyHook;
     DestroyWindow(dialog);
     EXPECT_EQ(g_searchState, nullptr);
     EXPECT_EQ(g_searchWindow, nullptr);
+    EXPECT_FALSE(UnhookWindowsHookEx(keys));
 
     HWND mainWindow = MakeHostMainWindow();
     dialog = OpenFromMenu(mainWindow);
@@ -186,9 +190,14 @@ TEST_F(HostSharingTest, TheHostsExitClosesTheWindowNowOrWhenTheSearchHasUnwound)
     EXPECT_EQ(g_searchState, nullptr);
 
     dialog = OpenFromMenu();
+    HHOOK keys = g_searchState->keyHook;
+    g_keysHookAfterExit = keys;
     SearchWithHostMessage(dialog, kHostExit);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_searchState, nullptr);
+    // The keys' hook went at the exit itself, not with the window after it.
+    EXPECT_EQ(g_keysHookAfterExit, nullptr);
+    EXPECT_FALSE(UnhookWindowsHookEx(keys));
     ExpectSearchUnwound();
     // The search still unwinding makes no folder current in a host that has gone.
     EXPECT_EQ(DevhostSetCurrentFolderLog().size(), g_foldersSetBeforeExit);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "devhost/devhost_control.h"
+#include "devhost/host_loop.h"
 #include "host/plugin_globals.h"
 #include "search/attachment_record.h"
 #include "search/search_state.h"
@@ -64,9 +65,12 @@ TEST_F(SearchWindowTest, CommandOpensOneWindowRaisesItAndOpensAFreshOneAfterClos
     EXPECT_TRUE(EqualRect(&before, &after));
     EXPECT_EQ(IsDlgButtonChecked(first, IDC_SEARCH_SUBFOLDERS), BST_UNCHECKED);
 
+    HHOOK keys = g_searchState->keyHook;
+    ASSERT_NE(keys, nullptr);
     ClickButton(first, IDCANCEL);
     EXPECT_FALSE(IsWindow(first));
     EXPECT_EQ(g_searchState, nullptr);
+    EXPECT_FALSE(UnhookWindowsHookEx(keys));  // gone with the window
 
     HWND second = OpenFromMenu(nullptr);
     ASSERT_NE(second, nullptr);
@@ -275,8 +279,8 @@ TEST_F(SearchWindowTest, SearchFillsTheListAndADoubleClickShowsTheMessage) {
     RemoveTempMailStore(store);
 }
 
-// Only a double-click shows a message: the list's other notifications, with a
-// row selected, leave the host's current message alone.
+// Only a double-click and Enter show a message: the list's other
+// notifications, with a row selected, leave the host's current message alone.
 TEST_F(SearchWindowTest, OtherListNotificationsShowNoMessage) {
     std::string store = TwoMessageStore();
     DevhostSetDataFolder(store);
@@ -294,7 +298,7 @@ TEST_F(SearchWindowTest, OtherListNotificationsShowNoMessage) {
         SendMessageA(dialog, WM_NOTIFY, IDC_RESULT_LIST, reinterpret_cast<LPARAM>(&click));
     }
     ClickColumn(0);
-    EXPECT_TRUE(DevhostSetCurrentMailLog().empty());
+    EXPECT_EQ(DevhostSetCurrentMailLog(), std::vector<std::string>{"Inbox\\002.eml"});  // Enter
     CloseSearchWindowIfOpen();
     RemoveTempMailStore(store);
 }
@@ -487,6 +491,116 @@ TEST_F(SearchWindowTest, CloseDuringSearchWaitsForTheSearchToEnd) {
     ASSERT_NE(again, nullptr);
     ClickButton(again, IDC_SEARCH);
     EXPECT_EQ(RowCount(), 2);
+    RemoveTempMailStore(store);
+}
+
+// A key as the keyboard gives it to the focused window, down and up, played
+// through the host's loop.
+void PressKey(HostLoop loop, HWND mainWindow, WPARAM key, HWND target = GetFocus()) {
+    LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
+    PostMessageA(target, WM_KEYDOWN, key, scan | 1);
+    PostMessageA(target, WM_KEYUP, key, scan | 0xC0000001);
+    PumpHostLoop(loop, mainWindow);
+}
+
+void HoldShift(bool down) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    SetKeyboardState(keys);
+}
+
+// The abort key, pressed on the progress window's button as soon as it is
+// made: the search's own drain of the queue meets it.
+WPARAM g_abortKey;
+LRESULT CALLBACK PressAbortKeyWhenMade(int code, WPARAM wParam, LPARAM lParam) {
+    const CREATESTRUCTA* create =
+        code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs : nullptr;
+    if (create && g_searchWindow && create->hMenu == reinterpret_cast<HMENU>(IDOK) &&
+        GetWindow(create->hwndParent, GW_OWNER) == g_searchWindow) {
+        HWND button = reinterpret_cast<HWND>(wParam);
+        PostMessageA(button, WM_KEYDOWN, g_abortKey, 1);
+        PostMessageA(button, WM_KEYUP, g_abortKey, 0xC0000001);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The window's keys in a loop that hands the active window's messages to the
+// dialog manager first and in one that knows only the host's accelerators
+// (Delete, Enter and Esc, as a mail client's): the same answers in both, no
+// key handled twice and none reaching a host command, while the host's own
+// window keeps its keys. Each case starts from a window just searched.
+TEST_F(SearchWindowTest, KeysBelongToTheWindowInEitherHostLoop) {
+    std::string store = TwoMessageStore();
+    DevhostSetDataFolder(store);
+    HWND mainWindow = MakeHostMainWindow();
+    for (HostLoop loop : {kDialogManagerLoop, kPlainLoop}) {
+        SCOPED_TRACE(loop == kPlainLoop ? "plain loop" : "dialog manager loop");
+        DevhostReset();
+        auto searched = [&](int focusId) {
+            CloseSearchWindowIfOpen();
+            DevhostSetCurrentFolder("Inbox\\");
+            HWND dialog = OpenFromMenu(mainWindow);
+            ClickButton(dialog, IDC_SEARCH);
+            SetFocus(GetDlgItem(dialog, focusId));
+            return dialog;
+        };
+        auto focusIs = [](int id) { return GetDlgCtrlID(GetFocus()) == id; };
+
+        HWND dialog = searched(IDC_FILTER_TEXT);
+        PressKey(loop, mainWindow, VK_TAB);
+        EXPECT_TRUE(focusIs(IDC_APPLY_FILTER)) << "Tab";
+        HoldShift(true);
+        PressKey(loop, mainWindow, VK_TAB);
+        HoldShift(false);
+        EXPECT_TRUE(focusIs(IDC_FILTER_TEXT)) << "Shift+Tab";
+
+        // A letter is translated once, into one character.
+        dialog = searched(IDC_FILTER_TEXT);
+        HWND edit = GetDlgItem(dialog, IDC_FILTER_TEXT);
+        PressKey(loop, mainWindow, 'X');
+        char text[16] = "";
+        GetWindowTextA(edit, text, sizeof text);
+        EXPECT_STREQ(text, "x") << "typing";
+        SetWindowTextA(edit, "xb.");
+        SendMessageA(edit, EM_SETSEL, 0, 0);
+        PressKey(loop, mainWindow, VK_DELETE);
+        GetWindowTextA(edit, text, sizeof text);
+        EXPECT_STREQ(text, "b.") << "Delete in the filter box";
+        PressKey(loop, mainWindow, VK_RETURN);
+        EXPECT_TRUE(IsWindow(dialog)) << "Enter in the filter box";
+        if (IsWindow(dialog)) {
+            EXPECT_EQ(Column(0), std::vector<std::string>{"b.pdf"});
+        }
+
+        dialog = searched(IDC_RESULT_LIST);
+        LVITEMA select = {};
+        select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(ResultList(), LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&select));
+        PressKey(loop, mainWindow, VK_RETURN);
+        EXPECT_TRUE(IsWindow(dialog)) << "Enter on a row";
+        EXPECT_EQ(DevhostSetCurrentMailLog(), std::vector<std::string>{"Inbox\\002.eml"});
+
+        for (WPARAM key : {VK_ESCAPE, VK_RETURN, VK_SPACE}) {
+            dialog = searched(IDC_SEARCH);
+            g_abortKey = key;
+            HHOOK hook =
+                SetWindowsHookExA(WH_CBT, PressAbortKeyWhenMade, nullptr, GetCurrentThreadId());
+            PressKey(loop, mainWindow, VK_SPACE);  // the search button, from the keyboard
+            UnhookWindowsHookEx(hook);
+            EXPECT_EQ(Column(0), std::vector<std::string>{"a.pdf"}) << "abort key " << key;
+            EXPECT_TRUE(IsWindowEnabled(dialog));
+        }
+
+        dialog = searched(IDC_RESULT_LIST);
+        PressKey(loop, mainWindow, VK_DELETE, mainWindow);  // the host's own Delete
+        EXPECT_EQ(DevhostHostCommandLog(), std::vector<std::string>{"Delete"});
+        SetFocus(ResultList());
+        PressKey(loop, mainWindow, VK_ESCAPE);
+        EXPECT_FALSE(IsWindow(dialog)) << "Esc";
+        EXPECT_EQ(DevhostHostCommandLog(), std::vector<std::string>{"Delete"});
+    }
+    DestroyWindow(mainWindow);
     RemoveTempMailStore(store);
 }
 

@@ -1,0 +1,92 @@
+// A modeless dialog gets Tab, Esc and Enter only from a loop that hands its
+// messages to the dialog manager, and a host's loop knows nothing of ours: it
+// may give our keys to its own accelerators (a mail client's Delete deletes a
+// message), or to nobody. A hook on the thread's message retrieval gives them
+// to the dialog manager before the loop sees them, and leaves the loop an
+// empty message (WM_NULL), so that a loop which calls the dialog manager
+// itself handles nothing twice.
+#include "ui/dialog_keys.h"
+
+#include "host/plugin_globals.h"
+#include "search/search_state.h"
+#include "ui/resource.h"
+#include "ui/search_window_state.h"
+
+// A character outside ASCII arrives as the code page's bytes or as UTF-16 as
+// the loop reads messages in the A or the W form, which a hook cannot tell:
+// the loop dispatches it itself, in its own form (an input method's results
+// among them). No host binds a command to such a character.
+static bool IsRoutedKey(const MSG* msg) {
+    switch (msg->message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+            return true;
+        case WM_CHAR:
+        case WM_DEADCHAR:
+        case WM_SYSCHAR:
+        case WM_SYSDEADCHAR:
+            return msg->wParam < 0x80;
+        default:
+            return false;
+    }
+}
+
+// The system's menu and move loops read our keys too, after acting on them.
+static bool InSystemLoop() {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+           (info.flags & (GUI_INMENUMODE | GUI_INMOVESIZE));
+}
+
+// Enter is the filter box's (it applies the filter) and the list's (it tells
+// its row, NM_RETURN); the dialog manager would make it IDOK, which closes
+// the window. Untranslated, no Enter character follows it.
+static bool AnswerEnter(const SearchWindowState* state, const MSG* msg) {
+    if (msg->message != WM_KEYDOWN || msg->wParam != VK_RETURN) return false;
+    if (msg->hwnd == state->listView) {
+        DispatchMessageA(msg);
+        return true;
+    }
+    HWND apply = GetDlgItem(state->dialog, IDC_APPLY_FILTER);
+    if (msg->hwnd != GetDlgItem(state->dialog, IDC_FILTER_TEXT)) return false;
+    SendMessageA(state->dialog, WM_COMMAND, MAKEWPARAM(IDC_APPLY_FILTER, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(apply));
+    return true;
+}
+
+static bool TakeKey(MSG* msg) {
+    SearchWindowState* state = g_searchState;
+    if (!state || state->phase == kWindowGone || !IsRoutedKey(msg)) return false;
+    HWND window = GetAncestor(msg->hwnd, GA_ROOT);
+    if (!window || (window != state->dialog && window != state->progressWindow)) return false;
+    if (InSystemLoop()) return false;
+    // A key may start a search, close the window or run a loop of the
+    // system's where the host exits: the state is held meanwhile.
+    BeginHostCall(state);
+    bool taken = AnswerEnter(state, msg) || IsDialogMessageA(window, msg);
+    EndHostCall(state);
+    return taken;
+}
+
+static LRESULT CALLBACK OnMessageRetrieved(int code, WPARAM removal, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && TakeKey(msg)) {
+        msg->message = WM_NULL;
+        msg->wParam = 0;
+        msg->lParam = 0;
+    }
+    return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+HHOOK RouteKeysToDialogs() {
+    // The host's user-interface thread alone, the one the windows live in.
+    return SetWindowsHookExA(WH_GETMESSAGE, OnMessageRetrieved, nullptr, GetCurrentThreadId());
+}
+
+void StopRoutingKeys(HHOOK* hook) {
+    if (*hook) UnhookWindowsHookEx(*hook);
+    *hook = nullptr;
+}
