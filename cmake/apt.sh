@@ -13,10 +13,13 @@
 #   QF_APT_PAUSE  seconds before the second update (default 10)
 #   QF_APT_LOG    apt's output (default build/apt.log)
 
-# Bounded so that a command that installs nothing ends within three minutes:
-# at most three updates run, and in each apt tries a file four times (1, 2
-# and 4 s apart) and gives up on a silent server after 10 s.
+# apt tries a file four times (1, 2 and 4 s apart) and gives up on a silent
+# server after 10 s, but it waits file after file: two minutes an update for
+# Debian's three suites on one silent server. So that a command that installs
+# nothing ends within three minutes, each of the (at most) three updates gets
+# 50 s.
 QF_APT_BOUNDS=(-o Acquire::Retries=3 -o Acquire::http::Timeout=10 -o Acquire::https::Timeout=10)
+QF_APT_UPDATE_LIMIT=50
 
 qf_apt_say() { printf 'quenfold: %s\n' "$@" >&2; }
 
@@ -27,22 +30,30 @@ qf_apt_update() {
   local out=$1 rc=0
   shift
   echo "== apt-get update" >>"$QF_APT_LOG_FILE"
-  apt-get -q "${QF_APT_BOUNDS[@]}" "$@" update >"$out" 2>&1 || rc=$?
+  timeout -k 5 "$QF_APT_UPDATE_LIMIT" apt-get -q "${QF_APT_BOUNDS[@]}" "$@" update >"$out" 2>&1 ||
+    rc=$?
+  [ "$rc" != 124 ] || echo "E: apt-get update did not end within $QF_APT_UPDATE_LIMIT s" >>"$out"
   cat "$out" >>"$QF_APT_LOG_FILE"
   [ "$rc" = 0 ] && ! grep -q '^[EW]: Failed to fetch ' "$out"
 }
 
-# The indexes an update's output failed on, "URL REASON" a line; else its errors.
+# What an update's output says failed, "WHAT<tab>WHY" a line: the indexes it
+# could not fetch; else, as for an update cut short, the files it gave up
+# on so far and its errors.
 qf_apt_failed() {
-  sed -n 's/^[EW]: Failed to fetch \([^ ]*\) *\(.*\)$/\1 \2/p' "$1" | sed 's/ *\[IP: [^]]*\]$//' |
-    grep . || grep '^E: ' "$1" | cut -c4- | head -3
+  awk '{ sub(/ *\[IP: [^]]*\]$/, "") }
+    /^[EW]: Failed to fetch / { why = $0; sub(/^[EW]: Failed to fetch [^ ]* */, "", why); fetch[++nf] = $5 "\t" why; next }
+    /^Err:[0-9]+ / { what = $0; sub(/^Err:[0-9]+ /, "", what); getline why; sub(/^ +/, "", why); sub(/ *\[IP: [^]]*\]$/, "", why)
+      err[++ne] = what "\t" why; next }
+    /^E: / && ne + nx < 4 { err[++ne] = substr($0, 4); nx++ }
+    END { if (nf) for (i = 1; i <= nf; i++) print fetch[i]; else for (i = 1; i <= ne; i++) print err[i] }' "$1"
 }
 
 qf_apt_say_failed() {
-  local url reason
-  while read -r url reason; do
-    qf_apt_say "  $url"
-    [ -z "$reason" ] || qf_apt_say "    $reason"
+  local what why
+  while IFS=$'\t' read -r what why; do
+    qf_apt_say "  $what"
+    [ -z "$why" ] || qf_apt_say "    $why"
   done <<<"$1"
 }
 
