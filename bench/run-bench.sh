@@ -41,8 +41,7 @@ for p in "${bench_packages[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   step "installing ${missing[*]}"
-  apt-get update -q >&2 && DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-    --no-install-recommends "${missing[@]}" >&2
+  qf_apt_install "${missing[@]}" >&2
 fi
 
 list_sizes=(25000 50000 100000 200000)

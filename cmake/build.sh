@@ -3,6 +3,7 @@
 QF_ROOT=${QF_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 QF_BUILD=${QUENFOLD_BUILD:-$QF_ROOT/build}
 QF_NATIVE=$QF_BUILD/native
+. "$QF_ROOT/cmake/apt.sh"
 
 # The Windows build the tests run: 32-bit where the kernel runs 32-bit
 # programs (and so 32-bit Wine), else the same code built for 64-bit Wine.
@@ -55,8 +56,7 @@ qf_setup() {
   if [ -n "$missing" ]; then
     echo "quenfold: installing $missing"
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -q
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+    qf_apt_install $missing || return
   fi
   qf_locale
   qf_select_arch

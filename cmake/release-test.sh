@@ -16,6 +16,7 @@ cache=${QUENFOLD_CHROOTS:-/var/cache/quenfold}
 base=$cache/$release-base
 run=$cache/$release-run
 shared=$(cd "$QF_ROOT/.." && pwd)/shared
+. "$QF_ROOT/cmake/apt.sh"
 
 # "ARCHIVE SECURITY": the URIs this machine's apt reads its own release from.
 # Only entries whose suite is this release's name (or -security) count, so a
@@ -49,8 +50,7 @@ host_mirrors() {
 
 read -r archive security < <(host_mirrors) || true
 [ -n "${archive:-}" ] || { echo "quenfold: no Debian archive in this machine's apt sources" >&2; exit 1; }
-command -v debootstrap >/dev/null ||
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends debootstrap
+command -v debootstrap >/dev/null || qf_apt_install debootstrap
 
 mkdir -p "$cache"
 if [ ! -x "$base/usr/bin/apt-get" ]; then
