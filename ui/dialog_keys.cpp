@@ -17,20 +17,10 @@
 // the loop dispatches it itself, in its own form (an input method's results
 // among them). No host binds a command to such a character.
 static bool IsRoutedKey(const MSG* msg) {
-    switch (msg->message) {
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-        case WM_SYSKEYDOWN:
-        case WM_SYSKEYUP:
-            return true;
-        case WM_CHAR:
-        case WM_DEADCHAR:
-        case WM_SYSCHAR:
-        case WM_SYSDEADCHAR:
-            return msg->wParam < 0x80;
-        default:
-            return false;
-    }
+    UINT m = msg->message;
+    if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) return true;
+    bool character = m == WM_CHAR || m == WM_DEADCHAR || m == WM_SYSCHAR || m == WM_SYSDEADCHAR;
+    return character && msg->wParam < 0x80;
 }
 
 // The system's menu and move loops read our keys too, after acting on them.
@@ -50,10 +40,8 @@ static bool AnswerEnter(const SearchWindowState* state, const MSG* msg) {
         DispatchMessageA(msg);
         return true;
     }
-    HWND apply = GetDlgItem(state->dialog, IDC_APPLY_FILTER);
     if (msg->hwnd != GetDlgItem(state->dialog, IDC_FILTER_TEXT)) return false;
-    SendMessageA(state->dialog, WM_COMMAND, MAKEWPARAM(IDC_APPLY_FILTER, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(apply));
+    SendMessageA(state->dialog, WM_COMMAND, IDC_APPLY_FILTER, 0);  // the focus stays in the box
     return true;
 }
 
@@ -73,11 +61,7 @@ static bool TakeKey(MSG* msg) {
 
 static LRESULT CALLBACK OnMessageRetrieved(int code, WPARAM removal, LPARAM lParam) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && TakeKey(msg)) {
-        msg->message = WM_NULL;
-        msg->wParam = 0;
-        msg->lParam = 0;
-    }
+    if (code == HC_ACTION && removal == PM_REMOVE && TakeKey(msg)) *msg = MSG{msg->hwnd, WM_NULL};
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
