@@ -314,6 +314,17 @@ TEST_F(ResultListTest, SortsKeepTiesInOrderAndTheSelectionOnItsRecord) {
     NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
 
+    // With the focus moved alone (Ctrl with a key or a right-click), each
+    // follows its own record, and a double-click names the selected one.
+    LVITEMA focus = {};
+    focus.stateMask = focus.state = LVIS_FOCUSED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&focus));
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"4", "3", "2", "1"}));
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 2);
+    EXPECT_EQ(NextRow(LVNI_FOCUSED), 0);
+    EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
+
     // The selected row moving out of sight does not scroll the list.
     for (int k = 300; k > 0; --k) AddTestRecord(("r" + std::to_string(k + 1000) + ".txt").c_str());
     SelectRow(4);  // r1300.txt: the last r-name, row 300 by name
