@@ -445,15 +445,15 @@ void PressKey(UINT message, WPARAM key) {
     SendMessageA(ResultList(), message, key, 1);
 }
 
-void ClickRow(int row, UINT down = WM_LBUTTONDOWN) {
-    ClickListRow(ResultList(), row, down);
+void ClickRow(int row, UINT down = WM_LBUTTONDOWN, WPARAM keys = 0) {
+    ClickListRow(ResultList(), row, down, keys);
     PumpMessages();
 }
 
 // Keys, letters and clicks move the one selection as a list does by itself,
 // though the selected row is deselected before the list sees them: input
 // that selects nothing else leaves it selected, and a click beside the rows
-// deselects.
+// deselects, unless Ctrl or Shift is down.
 TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
     for (const char* name : {"a0.txt", "b1.txt", "c2.txt", "d3.txt", "b4.txt"}) AddTestRecord(name);
     SelectRow(1);
@@ -479,6 +479,10 @@ TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
     ClickRow(3);
     at(3, 3);
     ClickRow(1, WM_RBUTTONDOWN);
+    at(1, 1);
+    ClickRow(-1, WM_LBUTTONDOWN, MK_CONTROL);
+    at(1, 1);
+    ClickRow(-1, WM_LBUTTONDOWN, MK_SHIFT);
     at(1, 1);
     ClickRow(-1);
     EXPECT_EQ(NextRow(LVNI_SELECTED), -1);
