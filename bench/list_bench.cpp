@@ -5,7 +5,8 @@
 // stand-in host is linked in; the DLL is named on the command line, so one
 // program times the DLL of two commits. Prints "key value" lines keyed by
 // the rows of the store: list_N_search, list_N_sort_up, ... With --keys, only
-// the search, the keys and clicks that move the selection, and the close.
+// the search, the keys and clicks that move the selection (near the top, and
+// through the whole list), and the close.
 //
 // usage: list_bench --dll PATH --data DIR [--keys]
 // DIR holds Inbox\ (one message with N attachments) and Empty\ (no message).
@@ -14,9 +15,11 @@
 #include <commctrl.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "devhost/common_controls.h"
 #include "devhost/devhost_control.h"
@@ -109,6 +112,47 @@ void TimeSelectionMoves(HWND dialog, Report report) {
     timeMoves("letter", 3, [&](int) { SendMessageA(list, WM_CHAR, 'z', 1); });
 }
 
+// A key should cost as much deep in the list as at the top. Ten rounds from
+// row 0: twenty Down keys, End, Page Up and Page Down at the bottom, ten Up
+// keys from the last row, a letter that finds nothing and a click on another
+// row there, and Home. Each kind: the median of its keys until painted, and
+// the process's CPU a key over all rounds (the clock ticks by 10 ms).
+template <typename Report>
+void TimeKeysDeepInTheList(HWND dialog, Report report) {
+    HWND list = GetDlgItem(dialog, IDC_RESULT_LIST);
+    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const char* const kinds[] = {"down_from_top",     "end",
+                                 "page_up_at_bottom", "page_down_at_bottom",
+                                 "up_from_bottom",    "letter_at_bottom",
+                                 "click_at_bottom",   "home_from_bottom"};
+    const int kindCount = sizeof kinds / sizeof kinds[0];
+    std::vector<double> walls[kindCount];
+    double cpu[kindCount] = {};
+    auto timed = [&](int kind, auto move) {
+        double before = CpuSeconds();
+        walls[kind].push_back(Timed(move));
+        cpu[kind] += CpuSeconds() - before;
+    };
+    auto key = [&](WPARAM vk) { return [list, vk] { SendMessageA(list, WM_KEYDOWN, vk, 1); }; };
+    Timed(key(VK_HOME));
+    for (int round = 0; round < 10; ++round) {
+        for (int k = 0; k < 20; ++k) timed(0, key(VK_DOWN));
+        timed(1, key(VK_END));
+        timed(2, key(VK_PRIOR));
+        timed(3, key(VK_NEXT));
+        for (int k = 0; k < 10; ++k) timed(4, key(VK_UP));
+        timed(5, [&] { SendMessageA(list, WM_CHAR, 'z', 1); });
+        timed(6, [&] { ClickListRow(list, rows - 10); });  // below the selected row, in view
+        timed(7, key(VK_HOME));
+    }
+    for (int kind = 0; kind < kindCount; ++kind) {
+        std::vector<double>& wall = walls[kind];
+        std::sort(wall.begin(), wall.end());
+        report(kinds[kind], wall[wall.size() / 2]);
+        report((std::string(kinds[kind]) + "_cpu").c_str(), cpu[kind] / wall.size());
+    }
+}
+
 int Rows(HWND dialog) {
     return static_cast<int>(SendDlgItemMessageA(dialog, IDC_RESULT_LIST, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -162,6 +206,7 @@ int main(int argc, char** argv) {
     report("search", search);
     if (keysOnly) {
         TimeSelectionMoves(dialog, report);
+        TimeKeysDeepInTheList(dialog, report);
         Click(dialog, IDCANCEL);
         Pump();
         FreeLibrary(plugin);

@@ -130,7 +130,7 @@ void ClearResultList(SearchWindowState* state) {
     // No row stays selected or focused past the count: said here, not left to
     // what each platform's list does with rows beyond a new count.
     HWND list = state->listView;
-    SetRowState(list, NextRow(list, LVNI_SELECTED), 0, LVIS_SELECTED);
+    SetRowState(list, SelectedRow(list), 0, LVIS_SELECTED);
     SetRowState(list, NextRow(list, LVNI_FOCUSED), 0, LVIS_FOCUSED);
     state->shownRows.clear();
     SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
@@ -162,7 +162,7 @@ static int ScrollPosition(HWND listView, int bar) {
 // however far it moved, so a sort scrolls on neither.
 static void SortRows(SearchWindowState* state, ResultComparator compare) {
     HWND list = state->listView;
-    int32_t selectedRow = NextRow(list, LVNI_SELECTED);
+    int32_t selectedRow = SelectedRow(list);
     AttachmentRecord* selected = RecordAt(state, selectedRow);
     AttachmentRecord* focused = RecordAt(state, NextRow(list, LVNI_FOCUSED));
     AttachmentRecord* marked =
@@ -208,11 +208,9 @@ void OnColumnClick(const NMHDR* header, SearchWindowState* state) {
 
 AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* state) {
     UINT code = header->code;
-    if (header->hwndFrom != state->listView ||
-        (code != static_cast<UINT>(NM_DBLCLK) && code != static_cast<UINT>(NM_RETURN))) {
-        return nullptr;
-    }
-    return RecordAt(state, NextRow(state->listView, LVNI_SELECTED));
+    bool mine = header->hwndFrom == state->listView &&
+                (code == static_cast<UINT>(NM_DBLCLK) || code == static_cast<UINT>(NM_RETURN));
+    return mine ? RecordAt(state, SelectedRow(state->listView)) : nullptr;
 }
 
 void AnswerResultCell(NMLVDISPINFOA* info, const SearchWindowState* state) {

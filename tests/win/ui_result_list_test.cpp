@@ -314,6 +314,17 @@ TEST_F(ResultListTest, SortsKeepTiesInOrderAndTheSelectionOnItsRecord) {
     NMHDR click = {ResultList(), IDC_RESULT_LIST, static_cast<UINT>(NM_DBLCLK)};
     EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
 
+    // With the focus moved alone (Ctrl with a key or a right-click), each
+    // follows its own record, and a double-click names the selected one.
+    LVITEMA focus = {};
+    focus.stateMask = focus.state = LVIS_FOCUSED;
+    SendMessageA(ResultList(), LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&focus));
+    ClickColumn(2);
+    EXPECT_EQ(Column(2), (std::vector<std::string>{"4", "3", "2", "1"}));
+    EXPECT_EQ(NextRow(LVNI_SELECTED), 2);
+    EXPECT_EQ(NextRow(LVNI_FOCUSED), 0);
+    EXPECT_EQ(OnResultDoubleClick(&click, g_searchState), second);
+
     // The selected row moving out of sight does not scroll the list.
     for (int k = 300; k > 0; --k) AddTestRecord(("r" + std::to_string(k + 1000) + ".txt").c_str());
     SelectRow(4);  // r1300.txt: the last r-name, row 300 by name
@@ -434,15 +445,15 @@ void PressKey(UINT message, WPARAM key) {
     SendMessageA(ResultList(), message, key, 1);
 }
 
-void ClickRow(int row, UINT down = WM_LBUTTONDOWN) {
-    ClickListRow(ResultList(), row, down);
+void ClickRow(int row, UINT down = WM_LBUTTONDOWN, WPARAM keys = 0) {
+    ClickListRow(ResultList(), row, down, keys);
     PumpMessages();
 }
 
 // Keys, letters and clicks move the one selection as a list does by itself,
 // though the selected row is deselected before the list sees them: input
 // that selects nothing else leaves it selected, and a click beside the rows
-// deselects.
+// deselects, unless Ctrl or Shift is down.
 TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
     for (const char* name : {"a0.txt", "b1.txt", "c2.txt", "d3.txt", "b4.txt"}) AddTestRecord(name);
     SelectRow(1);
@@ -468,6 +479,10 @@ TEST_F(ResultListTest, KeysLettersAndClicksMoveTheSelectionAsTheListDoes) {
     ClickRow(3);
     at(3, 3);
     ClickRow(1, WM_RBUTTONDOWN);
+    at(1, 1);
+    ClickRow(-1, WM_LBUTTONDOWN, MK_CONTROL);
+    at(1, 1);
+    ClickRow(-1, WM_LBUTTONDOWN, MK_SHIFT);
     at(1, 1);
     ClickRow(-1);
     EXPECT_EQ(NextRow(LVNI_SELECTED), -1);
