@@ -9,10 +9,9 @@
 #include "search/scanner.h"
 #include "search/search_state.h"
 
-// Keys pressed on the progress window work as in any dialog: Enter and Space
-// on its button and Esc abort. The thread's key hook has mostly taken them
-// before the drain sees them; a system need not call it again inside a key it
-// is handling (a search started from the keyboard), and then this does.
+// Keys pressed on the progress window work as in any dialog (Enter and Space
+// on its button, Esc abort), also where the system does not call the key hook
+// again inside the key that started the search.
 static bool TakenByProgressWindow(const SearchWindowState* state, MSG* msg) {
     return state->progressWindow && msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST &&
            IsDialogMessageA(state->progressWindow, msg);

@@ -1,10 +1,8 @@
-// A modeless dialog gets Tab, Esc and Enter only from a loop that hands its
-// messages to the dialog manager, and a host's loop knows nothing of ours: it
-// may give our keys to its own accelerators (a mail client's Delete deletes a
-// message), or to nobody. A hook on the thread's message retrieval gives them
-// to the dialog manager before the loop sees them, and leaves the loop an
-// empty message (WM_NULL), so that a loop which calls the dialog manager
-// itself handles nothing twice.
+// A modeless dialog gets Tab, Esc and Enter only from a loop that hands them
+// to the dialog manager; a host's loop may give our keys to its accelerators
+// (a mail client's Delete deletes a message) or to nobody. A hook on the
+// thread's message retrieval gives them to the dialog manager first and
+// leaves the loop an empty message (WM_NULL): none is handled twice.
 #include "ui/dialog_keys.h"
 
 #include "host/plugin_globals.h"
@@ -12,10 +10,9 @@
 #include "ui/resource.h"
 #include "ui/search_window_state.h"
 
-// A character outside ASCII arrives as the code page's bytes or as UTF-16 as
-// the loop reads messages in the A or the W form, which a hook cannot tell:
-// the loop dispatches it itself, in its own form (an input method's results
-// among them). No host binds a command to such a character.
+// A character outside ASCII comes as the code page's bytes or as UTF-16 as
+// the loop reads messages in the A or W form, which a hook cannot tell: the
+// loop dispatches it in its own form (an input method's results among them).
 static bool IsRoutedKey(const MSG* msg) {
     UINT m = msg->message;
     if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) return true;

@@ -18,8 +18,7 @@ void InitResultList(SearchWindowState* state, HWND dialog);
 // and the row batches with the search driver, their other caller.
 // Sorts on a header click of the list; ignores every other notification.
 void OnColumnClick(const NMHDR* header, SearchWindowState* state);
-// The record of the selected row after a double-click or Enter in the list,
-// or null.
+// The selected row's record after a double-click or Enter in the list, or null.
 AttachmentRecord* OnResultDoubleClick(const NMHDR* header, SearchWindowState* state);
 // The list's questions about its rows: a cell's text and icon, and a row by
 // file name for type-to-find (-1 for none).

@@ -1,5 +1,4 @@
-// The open search window's state: its unmaking, and the frames of ours that
-// hold it while a loop of someone else's runs.
+// The search window's state: its unmaking, and the frames of ours holding it.
 #pragma once
 
 #include "host/win_handles.h"

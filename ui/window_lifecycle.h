@@ -7,8 +7,8 @@
 struct SearchWindowState;
 
 // A new state for the dialog: list set up, layout captured, no results, the
-// host's data folder, idle, and the dialog's keys routed to it in any host
-// loop. The caller owns it. Out of memory throws and leaves nothing allocated.
+// host's data folder, idle, keys routed. The caller owns it. Out of memory
+// throws and leaves nothing allocated.
 SearchWindowState* CreateSearchWindowState(HWND dialog);
 // The search command's frame: open to searching, and false (no search) in
 // any other phase. EndSearch may destroy the window and free the state.
