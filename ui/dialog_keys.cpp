@@ -58,12 +58,13 @@ static bool TakeKey(MSG* msg) {
 
 static LRESULT CALLBACK OnMessageRetrieved(int code, WPARAM removal, LPARAM lParam) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && TakeKey(msg)) *msg = MSG{msg->hwnd, WM_NULL};
+    if (code == HC_ACTION && removal == PM_REMOVE && TakeKey(msg))
+        *msg = MSG{msg->hwnd, WM_NULL, 0, 0, msg->time, msg->pt};
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 HHOOK RouteKeysToDialogs() {
-    // The host's user-interface thread alone, the one the windows live in.
+    // This thread alone: with no module, the system refuses a process-wide hook.
     return SetWindowsHookExA(WH_GETMESSAGE, OnMessageRetrieved, nullptr, GetCurrentThreadId());
 }
 
