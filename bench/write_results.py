@@ -161,7 +161,7 @@ DEEP_KEYS = (("down_from_top", "20 x Down from row 0"), ("end", "End"),
 
 
 def deep_keys_section(out, run):
-    """The keys of issue 32's table through the whole list, by row count and
+    """Keys from the top to the bottom of the list and back, by row count and
     side: the host's CPU a key, and the wall time until painted."""
     sides = side_runs(out, "keys", KEY_SIZES)
     if not sides["after"] or "list_%d_end" % KEY_SIZES[-1] not in sides["after"][0]:
